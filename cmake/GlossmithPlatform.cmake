@@ -1,0 +1,21 @@
+# Chooses the platform files of every platform layer: one file per platform,
+# the same stem, the interface in one shared header.
+if(WIN32)
+  set(GLOSSMITH_PLATFORM win32)
+else()
+  set(GLOSSMITH_PLATFORM posix)
+endif()
+
+# glossmith_test(NAME target SOURCES ... LIBS ...) adds a GoogleTest executable
+# and registers its tests with ctest.
+function(glossmith_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()

@@ -1,0 +1,88 @@
+#include "common/file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/error.h"
+#include "common/file_native.h"
+#include "common/fs.h"
+
+namespace gs {
+
+namespace {
+constexpr size_t kBlock = 1 << 20;
+}
+
+void File::ReadExactAt(uint64_t offset, void* data, size_t n) const {
+  if (ReadAt(offset, data, n) != n) RaiseRuntime(rt::InputPastEndOfFile, path_);
+}
+
+Bytes ReadWholeFile(const std::string& path) {
+  File f(path, File::Mode::Read);
+  const uint64_t size = f.Size();
+  Bytes data(static_cast<size_t>(size));
+  const size_t got = f.ReadAt(0, data.data(), data.size());
+  data.resize(got);  // a file that shrank meanwhile: keep what is there
+  return data;
+}
+
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
+  file_ = CreateTempBeside(path_, tempPath_);
+  buffer_.reserve(kBlock);
+}
+
+AtomicFile::~AtomicFile() {
+  if (!committed_) {
+    file_ = File();
+    RemoveQuietly(tempPath_);
+  }
+}
+
+void AtomicFile::Flush() {
+  if (buffer_.empty()) return;
+  file_.WriteAt(flushed_, buffer_.data(), buffer_.size());
+  flushed_ += buffer_.size();
+  buffer_.clear();
+}
+
+void AtomicFile::Append(const void* data, size_t n) {
+  const auto* p = static_cast<const uint8_t*>(data);
+  if (buffer_.size() + n > kBlock) Flush();
+  if (n >= kBlock) {
+    file_.WriteAt(flushed_, p, n);
+    flushed_ += n;
+  } else {
+    buffer_.insert(buffer_.end(), p, p + n);
+  }
+  size_ += n;
+}
+
+void AtomicFile::WriteAt(uint64_t offset, const void* data, size_t n) {
+  if (offset + n > size_) RaiseRuntime(rt::BadFileMode, tempPath_);
+  const auto* p = static_cast<const uint8_t*>(data);
+  // The part already on disk is written there, the rest patched in the buffer.
+  if (offset < flushed_) {
+    const size_t onDisk = static_cast<size_t>(std::min<uint64_t>(n, flushed_ - offset));
+    file_.WriteAt(offset, p, onDisk);
+    p += onDisk;
+    offset += onDisk;
+    n -= onDisk;
+  }
+  if (n > 0) std::memcpy(buffer_.data() + (offset - flushed_), p, n);
+}
+
+void AtomicFile::Commit() {
+  Flush();
+  file_.Sync();
+  file_.Close();
+  ReplaceFile(tempPath_, path_);
+  committed_ = true;
+}
+
+void WriteWholeFile(const std::string& path, std::span<const uint8_t> data) {
+  AtomicFile out(path);
+  out.Append(data);
+  out.Commit();
+}
+
+}  // namespace gs

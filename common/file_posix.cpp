@@ -1,0 +1,180 @@
+// POSIX side of the file handles.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+
+#include "common/error.h"
+#include "common/file.h"
+#include "common/file_native.h"
+
+namespace gs {
+
+namespace {
+std::atomic<int> g_openCount{0};
+
+int Fd(intptr_t handle) {
+  return static_cast<int>(handle);
+}
+}  // namespace
+
+int FileErrorNumber(int systemError) {
+  switch (systemError) {
+    case ENOENT: return rt::FileNotFound;
+    case ENOTDIR: return rt::PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return rt::PathFileAccessError;
+    case ETXTBSY:
+    case EBUSY: return rt::PermissionDenied;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+    case EFBIG: return rt::DiskFull;
+    case EEXIST: return rt::FileAlreadyExists;
+    case EMFILE:
+    case ENFILE: return rt::TooManyFiles;
+    case EBADF:
+    case ENAMETOOLONG:
+    case EINVAL: return rt::BadFileNameOrNumber;
+    default: return rt::DeviceIoError;
+  }
+}
+
+File::File(const std::string& path, Mode mode) : path_(path) {
+  const int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
+  const int fd = ::open(path.c_str(), flags);
+  if (fd < 0) RaiseFileError(errno, path);
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    RaiseFileError(EISDIR, path);
+  }
+  handle_ = fd;
+  ++g_openCount;
+}
+
+File File::Adopt(intptr_t handle, std::string path) {
+  File f;
+  f.handle_ = handle;
+  f.path_ = std::move(path);
+  ++g_openCount;
+  return f;
+}
+
+File::~File() {
+  if (handle_ >= 0) {
+    ::close(Fd(handle_));
+    --g_openCount;
+  }
+}
+
+File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+  other.handle_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (handle_ >= 0) {
+      ::close(Fd(handle_));
+      --g_openCount;
+    }
+    handle_ = other.handle_;
+    path_ = std::move(other.path_);
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+bool File::IsOpen() const noexcept {
+  return handle_ >= 0;
+}
+
+int File::OpenCount() noexcept {
+  return g_openCount.load();
+}
+
+uint64_t File::Size() const {
+  struct stat st {};
+  if (::fstat(Fd(handle_), &st) != 0) RaiseFileError(errno, path_);
+  return static_cast<uint64_t>(st.st_size);
+}
+
+size_t File::ReadAt(uint64_t offset, void* data, size_t n) const {
+  size_t done = 0;
+  auto* out = static_cast<uint8_t*>(data);
+  while (done < n) {
+    const ssize_t r = ::pread(Fd(handle_), out + done, n - done, static_cast<off_t>(offset + done));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      RaiseFileError(errno, path_);
+    }
+    if (r == 0) break;
+    done += static_cast<size_t>(r);
+  }
+  return done;
+}
+
+void File::WriteAt(uint64_t offset, const void* data, size_t n) {
+  size_t done = 0;
+  const auto* in = static_cast<const uint8_t*>(data);
+  while (done < n) {
+    const ssize_t r = ::pwrite(Fd(handle_), in + done, n - done, static_cast<off_t>(offset + done));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      RaiseFileError(errno, path_);
+    }
+    done += static_cast<size_t>(r);
+  }
+}
+
+void File::Truncate(uint64_t size) {
+  if (::ftruncate(Fd(handle_), static_cast<off_t>(size)) != 0) RaiseFileError(errno, path_);
+}
+
+void File::Sync() {
+  if (::fsync(Fd(handle_)) != 0) RaiseFileError(errno, path_);
+}
+
+void File::Close() {
+  if (handle_ < 0) return;
+  const int fd = Fd(handle_);
+  handle_ = -1;
+  --g_openCount;
+  if (::close(fd) != 0 && errno != EINTR) RaiseFileError(errno, path_);
+}
+
+File CreateTempBeside(const std::string& path, std::string& tempPath) {
+  tempPath = path + ".~XXXXXX";
+  const int fd = ::mkstemp(tempPath.data());
+  if (fd < 0) RaiseFileError(errno, path);
+  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  // mkstemp makes the file private; give it the mode an ordinary new file
+  // gets, or the mode of the file it will replace.
+  struct stat st {};
+  mode_t mode;
+  if (::stat(path.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd, mode);
+  return AdoptNative(fd, tempPath);
+}
+
+File AdoptNative(intptr_t handle, std::string path) {
+  return File::Adopt(handle, std::move(path));
+}
+
+void RemoveQuietly(const std::string& path) noexcept {
+  ::unlink(path.c_str());
+}
+
+}  // namespace gs

@@ -1,0 +1,38 @@
+// File-system operations of the platform layer (fs_posix.cpp, fs_win32.cpp).
+#pragma once
+
+#include <string>
+
+namespace gs {
+
+// The separator that the program's paths use: "\" on Windows, "/" elsewhere.
+extern const char kPathSeparator;
+
+// True when an ordinary file exists at path, as a directory listing sees it:
+// ordinary, read-only and archive files count; folders, hidden and system
+// files (on POSIX: names beginning with a dot, and anything not a regular
+// file) do not.
+bool FileExists(const std::string& path);
+
+// True when the folder holds at least one ordinary file (the "*.*" search);
+// false too when the folder does not exist.
+bool HasOrdinaryFile(const std::string& folder);
+
+// Deletes a file; raises the runtime file error when it cannot (a missing
+// file included).
+void DeleteFile(const std::string& path);
+
+// Copies a file over another, replacing it whole and atomically. Returns
+// false when the copy failed; the destination is then as it was.
+bool CopyFile(const std::string& source, const std::string& destination);
+
+// Moves a file over another in one step.
+void ReplaceFile(const std::string& source, const std::string& destination);
+
+// The folder of the running executable, with its trailing separator.
+std::string ExecutableDir();
+
+// The folder part of a path, with its trailing separator ("" for a bare name).
+std::string DirectoryOf(const std::string& path);
+
+}  // namespace gs

@@ -1,0 +1,31 @@
+// The subcommands of the command-line companion. Each returns the process
+// exit status; errors are raised as gs::Error and reported by main.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace gs::cli {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+  const char* name;
+  const char* usage;    // arguments, shown by --help
+  const char* summary;  // one line
+  int (*run)(const Args& args);
+};
+
+// Raised for a wrong command line; main prints the message and the usage.
+struct UsageError {
+  std::string message;
+};
+
+// Takes the value of "--name VALUE" out of args; empty when absent.
+std::string TakeOption(Args& args, const std::string& name);
+// Takes "--name" out of args; true when it was there.
+bool TakeFlag(Args& args, const std::string& name);
+// Fails with a UsageError when args still holds something.
+void ExpectNoMore(const Args& args);
+
+}  // namespace gs::cli

@@ -1,0 +1,88 @@
+// glossmith: the command-line companion of Kt06, for batch work and scripts.
+#include <cstdio>
+#include <iterator>
+#include <string>
+
+#include "common/error.h"
+#include "tools/glossmith/commands.h"
+
+namespace gs::cli {
+
+namespace {
+
+const Command kCommands[] = {
+    {"help", "", "show this help", nullptr},
+};
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out, "usage: glossmith COMMAND [ARGS]\n\ncommands:\n");
+  for (const auto& c : kCommands) {
+    std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
+  }
+}
+
+}  // namespace
+
+std::string TakeOption(Args& args, const std::string& name) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == name) {
+      if (i + 1 >= args.size()) throw UsageError{name + " needs a value"};
+      std::string value = args[i + 1];
+      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                 args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+      return value;
+    }
+  }
+  return {};
+}
+
+bool TakeFlag(Args& args, const std::string& name) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == name) {
+      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+void ExpectNoMore(const Args& args) {
+  if (!args.empty()) throw UsageError{"unexpected argument: " + args.front()};
+}
+
+int Main(int argc, char** argv) {
+  if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help" ||
+      std::string(argv[1]) == "-h") {
+    PrintUsage(argc < 2 ? stderr : stdout);
+    return argc < 2 ? 2 : 0;
+  }
+  const std::string name = argv[1];
+  for (const auto& c : kCommands) {
+    if (name != c.name || c.run == nullptr) continue;
+    Args args(argv + 2, argv + argc);
+    if (TakeFlag(args, "--help")) {
+      std::printf("usage: glossmith %s %s\n  %s\n", c.name, c.usage, c.summary);
+      return 0;
+    }
+    try {
+      return c.run(args);
+    } catch (const UsageError& e) {
+      std::fprintf(stderr, "glossmith %s: %s\nusage: glossmith %s %s\n", c.name, e.message.c_str(), c.name,
+                   c.usage);
+      return 2;
+    } catch (const Error& e) {
+      std::fprintf(stderr, "glossmith %s: error %d: %s\n", c.name, static_cast<int>(e.Number()),
+                   e.Description().c_str());
+      return 1;
+    }
+  }
+  std::fprintf(stderr, "glossmith: unknown command '%s'\n\n", name.c_str());
+  PrintUsage(stderr);
+  return 2;
+}
+
+}  // namespace gs::cli
+
+int main(int argc, char** argv) {
+  return gs::cli::Main(argc, argv);
+}
