@@ -31,9 +31,8 @@ bool IsHiddenName(const std::string& name) {
 }
 
 void SyncFolderOf(const std::string& path) {
-  std::string dir = DirectoryOf(path);
-  if (dir.empty()) dir = ".";
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string dir = DirectoryOf(path);
+  const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
     ::close(fd);
