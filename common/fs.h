@@ -26,6 +26,9 @@ void DeleteFile(const std::string& path);
 // false when the copy failed; the destination is then as it was.
 bool CopyFile(const std::string& source, const std::string& destination);
 
+// True when both paths name one existing file (through links, say).
+bool SameFile(const std::string& a, const std::string& b);
+
 // Moves a file over another in one step.
 void ReplaceFile(const std::string& source, const std::string& destination);
 

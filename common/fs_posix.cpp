@@ -90,6 +90,13 @@ bool CopyFile(const std::string& source, const std::string& destination) {
   }
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 void ReplaceFile(const std::string& source, const std::string& destination) {
   if (::rename(source.c_str(), destination.c_str()) != 0) {
     const int e = errno;
