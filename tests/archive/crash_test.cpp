@@ -1,0 +1,158 @@
+// Kills ImpBig.exe at random moments of inserts and finishing runs on a
+// large archive, and reads every entry back after each kill: each must read
+// entirely as before or entirely as after, and the archive must stay whole.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <thread>
+
+#include "tests/support/bigf_layout.h"
+#include "tests/support/test_process.h"
+
+#ifndef GS_CRASH_ROUNDS
+#define GS_CRASH_ROUNDS 60
+#endif
+
+namespace gs::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+// Entry name and a digest of its bytes.
+using Contents = std::map<std::string, uint64_t>;
+
+struct ToolRun {
+  bool killed = false;
+  int exitCode = -1;
+  double micros = 0;
+};
+
+// Starts the tool and kills it after `delay` unless it has ended by then.
+ToolRun RunAndKillAfter(const std::vector<std::string>& args, std::chrono::microseconds delay) {
+  const auto start = Clock::now();
+  const pid_t pid = StartProgram(args);
+  std::this_thread::sleep_for(delay);
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+  }
+  ToolRun r;
+  r.micros = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+  r.killed = WIFSIGNALED(status);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+Contents ReadContents(const std::string& archive, bool* finished = nullptr) {
+  const LayoutArchive a = ReadLayout(archive, false);  // throws if the layout is broken
+  Contents c;
+  for (const auto& e : a.entries) {
+    EXPECT_TRUE(c.emplace(e.name, e.digest).second) << "two entries named " << e.name;
+  }
+  if (finished != nullptr) *finished = a.totalSize == a.fileSize;
+  return c;
+}
+
+// Removes the temporary files that killed rewrites leave beside the archive.
+void RemoveLeftovers(const std::string& folder, const std::string& keep1, const std::string& keep2) {
+  for (const auto& f : std::filesystem::directory_iterator(folder)) {
+    const std::string p = f.path().string();
+    if (p != keep1 && p != keep2) std::filesystem::remove(f.path());
+  }
+}
+
+class KillTimer {
+ public:
+  // Somewhere within the run, or shortly after it would have ended.
+  std::chrono::microseconds Next(std::mt19937& rng) const {
+    std::uniform_real_distribution<double> d(0, estimate_ * 1.3);
+    return std::chrono::microseconds(static_cast<int64_t>(d(rng)));
+  }
+  void Observe(const ToolRun& r) {
+    if (!r.killed) estimate_ = 0.7 * estimate_ + 0.3 * r.micros;
+  }
+
+ private:
+  double estimate_ = 20000;
+};
+
+TEST(CrashSafety, EveryEntryReadsOldOrNewAfterAKillAtAnyMoment) {
+  const ScratchDir dir("crash");
+  const std::string archive = dir / "local.viv";
+  const std::string source = dir / "source.bin";
+  std::random_device seeder;
+  const unsigned seed = seeder();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<size_t> entrySize(256 << 10, 5 << 19);
+
+  // About 40 MiB in 24 entries.
+  std::vector<LayoutEntry> initial;
+  for (int i = 0; i < 24; ++i) {
+    initial.push_back({"Entry" + std::to_string(i) + ".bin", Pattern(entrySize(rng), rng()), 0});
+  }
+  WriteBytes(archive, BuildLayout("BIGF", initial));
+  Contents model;
+  for (const auto& e : initial) model[e.name] = Digest(e.data);
+
+  KillTimer insertTimer, finishTimer;
+  int kills = 0;
+  int added = 0;
+  for (int round = 0; round < GS_CRASH_ROUNDS; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    // Mostly replacements; now and then a new entry, which rewrites.
+    std::string name;
+    if (rng() % 5 == 0) {
+      name = "new" + std::to_string(added++) + ".bin";
+    } else {
+      auto it = model.begin();
+      std::advance(it, rng() % model.size());
+      name = it->first;
+    }
+    const std::vector<uint8_t> bytes = Pattern(entrySize(rng), rng());
+    WriteBytes(source, bytes);
+    const uint64_t content = Digest(bytes);
+
+    const ToolRun insert =
+        RunAndKillAfter({ImpBigPath(), "/i", archive, name, source, "/c"}, insertTimer.Next(rng));
+    insertTimer.Observe(insert);
+    kills += insert.killed;
+    Contents now = ReadContents(archive);
+    for (const auto& entry : model) EXPECT_EQ(now.count(entry.first), 1u) << entry.first << " is gone";
+    for (const auto& [n, data] : now) {
+      if (n == name) {
+        const bool isNew = data == content;
+        EXPECT_TRUE(isNew || (model.count(n) && data == model[n])) << n << " is neither old nor new";
+        if (!insert.killed) {
+          EXPECT_TRUE(isNew) << "insert ended with " << insert.exitCode;
+        }
+      } else {
+        EXPECT_TRUE(model.count(n) && data == model[n]) << n << " changed";
+      }
+    }
+    model = now;
+
+    const ToolRun finish = RunAndKillAfter({ImpBigPath(), "/r", archive}, finishTimer.Next(rng));
+    finishTimer.Observe(finish);
+    kills += finish.killed;
+    bool finished = false;
+    EXPECT_TRUE(ReadContents(archive, &finished) == model) << "finish changed an entry";
+    if (!finish.killed) {
+      EXPECT_EQ(finish.exitCode, 0);
+      EXPECT_TRUE(finished) << "total size differs from the file's length";
+    }
+    RemoveLeftovers(dir.Path(), archive, source);
+    if (HasFailure()) break;
+  }
+  // The kills must have hit running tools, or the test proves nothing.
+  EXPECT_GE(kills, GS_CRASH_ROUNDS / 2);
+  std::printf("%d runs, %d killed while running\n", 2 * GS_CRASH_ROUNDS, kills);
+}
+
+}  // namespace
+}  // namespace gs::test
