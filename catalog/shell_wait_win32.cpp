@@ -1,0 +1,33 @@
+// Windows side of ShellWait: CreateProcessA and WaitForSingleObject.
+#include <windows.h>
+
+#include <vector>
+
+#include "catalog/shell_wait.h"
+
+namespace gs {
+
+int32_t RunAndWait(const std::string& applicationName, const std::string& commandLine, int32_t windowStyle) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;  // 68 in a 32-bit program
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(windowStyle);
+  PROCESS_INFORMATION process{};
+  // CreateProcessA may write into the command line.
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  // The program is named on its own, so that a blank in its path cannot
+  // make the system start a different one ("C:\Program.exe").
+  if (!CreateProcessA(applicationName.c_str(), line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
+                      nullptr, nullptr, &startup, &process)) {
+    RaiseFileMissing(applicationName);
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int32_t>(exitCode);
+}
+
+}  // namespace gs
