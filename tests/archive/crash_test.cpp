@@ -17,6 +17,7 @@
 
 #ifndef GS_CRASH_ROUNDS
 #define GS_CRASH_ROUNDS 60
+#define GS_CRASH_SUITE CrashSafety
 #endif
 
 namespace gs::test {
@@ -81,7 +82,7 @@ class KillTimer {
   double estimate_ = 20000;
 };
 
-TEST(CrashSafety, EveryEntryReadsOldOrNewAfterAKillAtAnyMoment) {
+TEST(GS_CRASH_SUITE, EveryEntryReadsOldOrNewAfterAKillAtAnyMoment) {
   const ScratchDir dir("crash");
   const std::string archive = dir / "local.viv";
   const std::string source = dir / "source.bin";
