@@ -7,9 +7,12 @@
 
 namespace gs {
 
+static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68,
+              "the startup information of a 32-bit program");
+
 int32_t RunAndWait(const std::string& applicationName, const std::string& commandLine, int32_t windowStyle) {
   STARTUPINFOA startup{};
-  startup.cb = sizeof startup;  // 68 in a 32-bit program
+  startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(windowStyle);
   PROCESS_INFORMATION process{};

@@ -285,7 +285,8 @@ Index ParseIndex(std::span<const uint8_t> head, uint64_t fileSize, std::string_v
     RaiseDamaged(archivePath,
                  "its " + std::to_string(count) + " entries cannot fit in a header of " + length + " bytes");
   }
-  index.Entries.reserve(count);
+  // A damaged count can still be large; memory follows the records found.
+  index.Entries.reserve(std::min<uint32_t>(count, 1u << 16));
   size_t pos = kHeaderSize;
   for (uint32_t i = 0; i < count; ++i) {
     const std::string which = "entry " + std::to_string(i + 1);
