@@ -76,6 +76,27 @@ bool CopyFile(const std::string& source, const std::string& destination) {
   return true;
 }
 
+namespace {
+
+// The volume and file index that identify the file at path, through links.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = ::GetFileInformationByHandle(h, &info) != 0;
+  ::CloseHandle(h);
+  return ok;
+}
+
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION ia{};
+  BY_HANDLE_FILE_INFORMATION ib{};
+  return FileIdentity(a, ia) && FileIdentity(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
 void ReplaceFile(const std::string& source, const std::string& destination) {
   if (!::MoveFileExA(source.c_str(), destination.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
