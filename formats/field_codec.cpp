@@ -1,0 +1,124 @@
+#include "formats/field_codec.h"
+
+#include <cstring>
+#include <limits>
+
+#include "common/error.h"
+
+namespace gs {
+
+namespace {
+
+// The library takes 32-bit lengths; fields and string areas of the game's
+// files stay within the 32-bit signed range of their offsets.
+uint32_t LibraryLength(std::span<uint8_t> bytes) {
+  if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
+  return static_cast<uint32_t>(bytes.size());
+}
+
+// Stored "Game" pair to edit-form pair; other values stay.
+uint32_t GamePairToEdit(uint32_t w) {
+  if (w == 0xC6A8) return 0xD081;                     // Ё
+  if (w == 0xC6B8) return 0xD191;                     // ё
+  if (w >= 0xC780 && w <= 0xC7AF) return w + 0x0910;  // А to п
+  if (w >= 0xC7B0 && w <= 0xC7BF) return w + 0x09D0;  // р to я
+  return w;
+}
+
+// Edit-form pair to stored "Game" pair; other values stay.
+uint32_t EditPairToGame(uint32_t w) {
+  if (w == 0xD081) return 0xC6A8;
+  if (w == 0xD191) return 0xC6B8;
+  if (w >= 0xD090 && w <= 0xD0BF) return w - 0x0910;
+  if (w >= 0xD180 && w <= 0xD18F) return w - 0x09D0;
+  return w;
+}
+
+void PutPair(uint8_t* p, uint32_t w) {
+  p[0] = static_cast<uint8_t>(w >> 8);
+  p[1] = static_cast<uint8_t>(w);
+}
+
+}  // namespace
+
+void MaskControlBytes(std::span<uint8_t> bytes) {
+  for (uint8_t& b : bytes) {
+    b = static_cast<uint8_t>(b - 1u) < 0x1F ? static_cast<uint8_t>('@') : b;
+  }
+}
+
+void GameDecode(std::span<uint8_t> bytes) {
+  const size_t n = bytes.size();
+  uint8_t* p = bytes.data();
+  size_t i = 0;
+  while (i < n) {
+    if ((p[i] == 0xC6 || p[i] == 0xC7) && i + 1 < n) {
+      // The second byte of a pair never starts a pair, changed or not.
+      PutPair(p + i, GamePairToEdit(static_cast<uint32_t>(p[i]) << 8 | p[i + 1]));
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+}
+
+void GameEncode(std::span<uint8_t> bytes) {
+  const size_t n = bytes.size();
+  uint8_t* p = bytes.data();
+  for (size_t j = 0; j + 1 < n; ++j) {
+    if (p[j] == 0xD0 || p[j] == 0xD1)
+      PutPair(p + j, EditPairToGame(static_cast<uint32_t>(p[j]) << 8 | p[j + 1]));
+  }
+}
+
+bool IsGameFileName(std::string_view currentFileName) {
+  return currentFileName.substr(0, 4) == "Game";
+}
+
+FieldCodec::FieldCodec(std::string_view currentFileName, KtLibrary& kt)
+    : game_(IsGameFileName(currentFileName)), kt_(kt) {}
+
+void FieldCodec::Decode(std::span<uint8_t> bytes) const {
+  if (game_) {
+    GameDecode(bytes);
+  } else {
+    kt_.DeCoder(bytes.data(), LibraryLength(bytes));
+  }
+}
+
+void FieldCodec::Encode(std::span<uint8_t> bytes) const {
+  if (game_) {
+    GameEncode(bytes);
+  } else {
+    kt_.ReCoder(bytes.data(), LibraryLength(bytes));
+  }
+}
+
+size_t FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset, Bytes& out) const {
+  if (offset < 0 || static_cast<uint64_t>(offset) >= file.size()) return file.size();
+  const uint8_t* begin = file.data() + offset;
+  const size_t left = file.size() - static_cast<size_t>(offset);
+  const auto* zero = static_cast<const uint8_t*>(std::memchr(begin, 0, left));
+  const size_t length = zero != nullptr ? static_cast<size_t>(zero - begin) : left;
+  const size_t next = static_cast<size_t>(offset) + length + (zero != nullptr ? 1 : 0);
+  if (length == 0) return next;  // neither mapping runs on an empty string
+  const size_t start = out.size();
+  out.insert(out.end(), begin, begin + length);
+  const std::span<uint8_t> field(out.data() + start, length);
+  Decode(field);
+  MaskControlBytes(field);
+  return next;
+}
+
+Bytes FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset) const {
+  Bytes out;
+  ReadField(file, offset, out);
+  return out;
+}
+
+void FieldCodec::EncodeField(std::span<uint8_t> bytes) const {
+  MaskControlBytes(bytes);
+  Encode(bytes);
+}
+
+}  // namespace gs

@@ -1,0 +1,122 @@
+#include "formats/string_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "common/error.h"
+#include "formats/format_errors.h"
+#include "formats/little_endian.h"
+#include "formats/text_lines.h"
+
+namespace gs {
+
+namespace {
+
+constexpr size_t kFixedHeader = 16;
+constexpr size_t kCountField = 4;
+
+// What the import of the same table needs: the English header block.
+void KeepHeaderBlock(FormatState& state, const StringTable& english, std::string_view currentFileName) {
+  state.HeaderBlock.assign(english.HeaderBlock().begin(), english.HeaderBlock().end());
+  state.StringTableExported = currentFileName;
+}
+
+}  // namespace
+
+StringTable::StringTable(std::span<const uint8_t> file, std::string_view currentFileName) : file_(file) {
+  if (file.size() < kFixedHeader) RaiseUnknownFormat(currentFileName);
+  count_ = LoadInt32(file, kCountField);
+  if (count_ < 1) RaiseUnknownFormat(currentFileName);
+  offsetTable_ = static_cast<size_t>(CheckedAdd(kFixedHeader, CheckedMul(4, count_)));
+  if (offsetTable_ + 4 * static_cast<uint64_t>(count_) > file.size()) RaiseUnknownFormat(currentFileName);
+}
+
+int32_t StringTable::OffsetOf(int32_t entry) const {
+  const int32_t offset = LoadInt32(file_, offsetTable_ + 4 * static_cast<size_t>(entry));
+  CheckedAdd(offset, 1);  // the position the runtime counts from 1
+  return offset;
+}
+
+Bytes StringTableText(const StringTable& work, const StringTable& english, const FieldCodec& codec) {
+  Bytes text;
+  text.reserve(work.File().size() + english.File().size());
+  for (int32_t j = 0; j < english.Count(); ++j) {
+    if (j < work.Count()) codec.ReadField(work.File(), work.OffsetOf(j), text);
+    text.push_back(0x00);
+    codec.ReadField(english.File(), english.OffsetOf(j), text);
+    AppendLineEnd(text);
+  }
+  return text;
+}
+
+Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const uint8_t> text,
+                          std::string_view textName, const FieldCodec& codec) {
+  const int32_t count = LoadInt32(headerBlock, kCountField);
+  const size_t offsetTable = headerBlock.size();
+  // The table is built in place: header block, room for one offset per
+  // English entry, then the strings, each closed by the line's separator.
+  Bytes table;
+  table.reserve(offsetTable + 4 * static_cast<size_t>(count) + text.size());
+  AppendBytes(table, headerBlock);
+  table.resize(offsetTable + 4 * static_cast<size_t>(count));
+  const size_t area = table.size();
+
+  TextLines lines(text);
+  std::vector<uint32_t> starts;
+  starts.reserve(static_cast<size_t>(count));
+  while (!lines.AtEnd()) {
+    const size_t start = table.size() - area;
+    std::span<const uint8_t> workPart;
+    if (!lines.NextWorkPart(workPart)) {
+      // Bytes after the last separator start no entry; they follow the last string.
+      AppendBytes(table, workPart);
+      break;
+    }
+    AppendBytes(table, workPart);
+    table.push_back(0x00);
+    starts.push_back(static_cast<uint32_t>(start));
+    lines.SkipToLineEnd();
+  }
+  if (starts.size() != static_cast<size_t>(count)) {
+    RaiseUnknownFormat(textName, std::to_string(starts.size()) + " lines with a separator for " +
+                                     std::to_string(count) + " entries of the English table");
+  }
+
+  const int32_t base = CheckedAdd(offsetTable, CheckedMul(4, count));
+  for (size_t i = 0; i < starts.size(); ++i) {
+    StoreInt32(table.data() + offsetTable + 4 * i, CheckedAdd(base, starts[i]));
+  }
+  codec.EncodeField(std::span<uint8_t>(table).subspan(area));
+  return table;
+}
+
+void ReadStringTableState(FormatState& state, const ConversionFiles& files,
+                          std::string_view currentFileName) {
+  const Bytes work = ReadWholeFile(files.WorkTablePath);
+  const Bytes english = ReadWholeFile(files.TemplateCopyPath);
+  StringTable(work, currentFileName);
+  KeepHeaderBlock(state, StringTable(english, currentFileName), currentFileName);
+}
+
+void StringTableExport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
+                       KtLibrary& kt) {
+  const Bytes work = ReadWholeFile(files.WorkTablePath);
+  const Bytes english = ReadWholeFile(files.TemplateCopyPath);
+  const StringTable workTable(work, currentFileName);
+  const StringTable englishTable(english, currentFileName);
+  const Bytes text = StringTableText(workTable, englishTable, FieldCodec(currentFileName, kt));
+  WriteWholeFile(files.TextFilePath, text);
+  KeepHeaderBlock(state, englishTable, currentFileName);
+}
+
+void StringTableImport(const FormatState& state, const ConversionFiles& files,
+                       std::string_view currentFileName, KtLibrary& kt) {
+  RequireExportOf(state.StringTableExported, currentFileName, "string table");
+  const Bytes text = ReadWholeFile(files.TextFilePath);
+  const Bytes table =
+      StringTableFromText(state.HeaderBlock, text, files.TextFilePath, FieldCodec(currentFileName, kt));
+  WriteWholeFile(files.WorkTablePath, table);
+}
+
+}  // namespace gs
