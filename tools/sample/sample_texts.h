@@ -53,6 +53,15 @@ inline constexpr Phrase kMenuLines[] = {
     {"New Year Cup", "Кубок у Ёлки", "Neujahrspokal", "Nyårscupen", "Uudenvuoden cup", "Novoroční pohár"},
     {"Period %d", "Период %d", "Drittel %d", "Period %d", "Erä %d", "Třetina %d"},
     {"Goal by %s", "Гол забил %s", "Tor durch %s", "Mål av %s", "Maalin teki %s", "Gól vstřelil %s"},
+    {"Roster Changes", "Изменения в составе", "Kaderänderungen", "Truppändringar", "Kokoonpanomuutokset",
+     "Změny v sestavě"},
+    // Font test lines, every letter of each alphabet.
+    {"The quick brown fox jumps over the lazy dog", "Съешь же ещё этих мягких французских булок, да выпей чаю",
+     "Victor jagt zwölf Boxkämpfer quer über den großen Sylter Deich",
+     "Flygande bäckasiner söka hwila på mjuka tuvor", "Törkylempijävongahdus",
+     "Příliš žluťoučký kůň úpěl ďábelské ódy"},
+    {"THE QUICK BROWN FOX", "СЪЕШЬ ЖЕ ЕЩЁ ЭТИХ МЯГКИХ ФРАНЦУЗСКИХ БУЛОК", "ÄRGER ÜBER GRÖSSE",
+     "FLYGANDE BÄCKASINER SÖKA HWILA", "TÖRKYLEMPIJÄVONGAHDUS", "PŘÍLIŠ ŽLUŤOUČKÝ KŮŇ"},
     {"Player of the Game:", "Лучший игрок матча:", "Spieler des Spiels:", "Matchens lirare:",
      "Ottelun pelaaja:", "Hráč zápasu:"},
 };
