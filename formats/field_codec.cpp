@@ -11,9 +11,8 @@ namespace {
 
 // The library takes 32-bit lengths; fields and string areas of the game's
 // files stay within the 32-bit signed range of their offsets.
-uint32_t LibraryLength(std::span<uint8_t> bytes) {
+void CheckLibraryLength(std::span<uint8_t> bytes) {
   if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
-  return static_cast<uint32_t>(bytes.size());
 }
 
 // Stored "Game" pair to edit-form pair; other values stay.
@@ -32,6 +31,22 @@ uint32_t EditPairToGame(uint32_t w) {
   if (w >= 0xD090 && w <= 0xD0BF) return w - 0x0910;
   if (w >= 0xD180 && w <= 0xD18F) return w - 0x09D0;
   return w;
+}
+
+// Runs a library operation on each zero-terminated string of a buffer on its
+// own. The library takes a lead byte directly before a zero as a pair and
+// would overwrite the zero, merging two strings; split at the zeros, every
+// zero stays where it is.
+void EachString(std::span<uint8_t> bytes, KtLibrary& kt, void (KtLibrary::*operation)(uint8_t*, uint32_t)) {
+  CheckLibraryLength(bytes);
+  uint8_t* p = bytes.data();
+  uint8_t* const end = p + bytes.size();
+  while (p < end) {
+    auto* zero = static_cast<uint8_t*>(std::memchr(p, 0, static_cast<size_t>(end - p)));
+    uint8_t* const stop = zero != nullptr ? zero : end;
+    if (stop > p) (kt.*operation)(p, static_cast<uint32_t>(stop - p));
+    p = stop + 1;
+  }
 }
 
 void PutPair(uint8_t* p, uint32_t w) {
@@ -82,7 +97,7 @@ void FieldCodec::Decode(std::span<uint8_t> bytes) const {
   if (game_) {
     GameDecode(bytes);
   } else {
-    kt_.DeCoder(bytes.data(), LibraryLength(bytes));
+    EachString(bytes, kt_, &KtLibrary::DeCoder);
   }
 }
 
@@ -90,7 +105,7 @@ void FieldCodec::Encode(std::span<uint8_t> bytes) const {
   if (game_) {
     GameEncode(bytes);
   } else {
-    kt_.ReCoder(bytes.data(), LibraryLength(bytes));
+    EachString(bytes, kt_, &KtLibrary::ReCoder);
   }
 }
 

@@ -37,7 +37,8 @@ class FieldCodec {
   bool IsGame() const noexcept { return game_; }
 
   // The type's byte-pair mapping over a whole buffer, without masking:
-  // GameDecode or DeCoder, GameEncode or ReCoder.
+  // GameDecode or DeCoder, GameEncode or ReCoder. Zero bytes always stay:
+  // the library runs on each zero-terminated string on its own.
   void Decode(std::span<uint8_t> bytes) const;
   void Encode(std::span<uint8_t> bytes) const;
 

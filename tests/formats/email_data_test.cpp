@@ -173,6 +173,13 @@ TEST_F(EmailDataTest, ImportMasksEncodesAndIgnoresTheEnglishPart) {
   EXPECT_EQ(test::Int32At(table, 4), static_cast<int32_t>(s));
 }
 
+TEST_F(EmailDataTest, ImportKeepsTerminatorsAfterBrokenLetters) {
+  Export(EmailFile({{.strings = {B("x")}}}), EmailFile({{.strings = {B("x")}}}));
+  const Bytes table = Import(B("BOMH\xD0\0\r\nS\xD1\0\r\n"sv));
+  EXPECT_EQ(test::PlainEmailRecords(table)[0].heading, B("H\xD0"));
+  EXPECT_EQ(test::PlainEmailRecords(table)[0].strings, std::vector<Bytes>{B("S\xD1")});
+}
+
 TEST_F(EmailDataTest, ImportRejectsATextThatEndsEarly) {
   Export(EmailFile({{.strings = {B("a")}}, {.strings = {B("b")}}}),
          EmailFile({{.strings = {B("a")}}, {.strings = {B("b")}}}));

@@ -122,6 +122,18 @@ TEST(FieldCodec, EncodeFieldMasksThenMapsARunOfStrings) {
   EXPECT_EQ(front, B({0xC3, 0x80, 0x00, 0xC2, 0xB8, '@', 0x00}));
 }
 
+TEST(FieldCodec, ZeroBytesSurviveALeadByteBeforeThem) {
+  // The library alone would take D1 00 as a pair and overwrite the zero.
+  KtLibrary kt;
+  const FieldCodec codec("FrontFrench.bin", kt);
+  Bytes run = B({0x41, 0xD1, 0x00, 0xD0, 0x90, 0x00, 0xD0});
+  codec.EncodeField(run);
+  EXPECT_EQ(run, B({0x41, 0xD1, 0x00, 0xC3, 0x80, 0x00, 0xD0}));
+  Bytes stored = B({0xC3, 0x00, 0xC3, 0x80, 0x00});
+  codec.Decode(stored);
+  EXPECT_EQ(stored, B({0xC3, 0x00, 0xD0, 0x90, 0x00}));
+}
+
 TEST(FieldCodec, FrontFormGoesBothWaysThroughTheLibrary) {
   KtLibrary kt;
   const FieldCodec codec("emaildataFrench.dta", kt);
