@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/error.h"
+#include "common/memory.h"
 #include "formats/format_errors.h"
 #include "formats/little_endian.h"
 #include "formats/text_lines.h"
@@ -132,31 +133,29 @@ void CheckEmailTwins(const EmailData& work, const EmailData& english, std::strin
   }
 }
 
-Bytes EmailText(const EmailData& work, const EmailData& english, const FieldCodec& codec) {
-  Bytes text;
-  text.reserve(work.File.size() + english.File.size());
+void EmailText(const EmailData& work, const EmailData& english, const FieldCodec& codec, TextSink& text) {
+  Bytes& line = text.Buffer();
   for (size_t r = 0; r < english.Records.size(); ++r) {
     const EmailRecord& w = work.Records[r];
     const EmailRecord& e = english.Records[r];
-    AppendBytes(text, w.Heading);
-    text.push_back(0x00);
-    AppendBytes(text, e.Heading);
-    AppendLineEnd(text);
+    AppendBytes(line, w.Heading);
+    line.push_back(0x00);
+    AppendBytes(line, e.Heading);
+    text.EndLine();
     for (size_t k = 0; k < e.Offsets.size(); ++k) {
-      codec.ReadField(work.File, StringOffset(work.StringArea, w.Offsets[k]), text);
-      text.push_back(0x00);
-      codec.ReadField(english.File, StringOffset(english.StringArea, e.Offsets[k]), text);
-      AppendLineEnd(text);
+      codec.ReadField(work.File, StringOffset(work.StringArea, w.Offsets[k]), line);
+      line.push_back(0x00);
+      codec.ReadField(english.File, StringOffset(english.StringArea, e.Offsets[k]), line);
+      text.EndLine();
     }
   }
-  return text;
 }
 
 Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8_t> text,
                         std::string_view textName, const FieldCodec& codec) {
   TextLines lines(text);
   Bytes area;
-  area.reserve(text.size());
+  ReserveLarge(area, text.size());
   int32_t areaLength = 0;
   for (size_t r = 0; r < records.size(); ++r) {
     EmailRecord& record = records[r];
@@ -177,6 +176,12 @@ Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8
   }
 
   Bytes out;
+  size_t recordBytes = 8;
+  for (const EmailRecord& record : records) {
+    recordBytes +=
+        4 * (record.Values.size() + record.Offsets.size()) + record.Tag.size() + record.Heading.size();
+  }
+  ReserveLarge(out, recordBytes + area.size());
   AppendInt32(out, static_cast<int32_t>(records.size()));
   AppendInt32(out, 0);  // S, filled in below
   for (const EmailRecord& record : records) AppendRecord(out, record);
@@ -200,7 +205,9 @@ void EmailExport(FormatState& state, const ConversionFiles& files, std::string_v
   const FieldCodec codec(currentFileName, kt);
   EmailTwins twins;
   ReadEmailTwins(twins, files, currentFileName, codec);
-  WriteWholeFile(files.TextFilePath, EmailText(twins.Work, twins.English, codec));
+  TextFileSink text(files.TextFilePath);
+  EmailText(twins.Work, twins.English, codec, text);
+  text.Commit();
   KeepRecords(state, twins, currentFileName);
 }
 

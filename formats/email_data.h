@@ -24,6 +24,7 @@
 #include "formats/field_codec.h"
 #include "formats/format_state.h"
 #include "formats/kt_library.h"
+#include "formats/text_sink.h"
 
 namespace gs {
 
@@ -53,7 +54,7 @@ EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view currentF
 void CheckEmailTwins(const EmailData& work, const EmailData& english, std::string_view currentFileName);
 
 // The text file of twin e-mail data files (checked by CheckEmailTwins).
-Bytes EmailText(const EmailData& work, const EmailData& english, const FieldCodec& codec);
+void EmailText(const EmailData& work, const EmailData& english, const FieldCodec& codec, TextSink& text);
 
 // A new e-mail data file from an edited text: each record keeps its Values
 // and Tag and gets its Heading (stored form, with its zero byte) and Offsets

@@ -11,7 +11,7 @@ namespace {
 
 // The library takes 32-bit lengths; fields and string areas of the game's
 // files stay within the 32-bit signed range of their offsets.
-void CheckLibraryLength(std::span<uint8_t> bytes) {
+void CheckLibraryLength(std::span<const uint8_t> bytes) {
   if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
 }
 
@@ -57,8 +57,27 @@ void PutPair(uint8_t* p, uint32_t w) {
 }  // namespace
 
 void MaskControlBytes(std::span<uint8_t> bytes) {
-  for (uint8_t& b : bytes) {
-    b = static_cast<uint8_t>(b - 1u) < 0x1F ? static_cast<uint8_t>('@') : b;
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  uint8_t* p = bytes.data();
+  size_t n = bytes.size();
+  // Eight bytes at a time: a byte is masked when its top bit is clear, its
+  // low seven bits are not zero and it is below 0x20. The sums stay within
+  // each byte, so no carry crosses into the next.
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    const uint64_t low = w & kLow7;
+    const uint64_t below20 = ~(low + 0x6060606060606060ULL) & kHigh;
+    const uint64_t nonZero = (low + kLow7) & kHigh;
+    const uint64_t hit = below20 & nonZero & ~w;
+    if (hit == 0) continue;
+    const uint64_t select = (hit >> 7) * 0xFF;
+    w = (w & ~select) | (0x4040404040404040ULL & select);
+    std::memcpy(p, &w, 8);
+  }
+  for (; n > 0; ++p, --n) {
+    *p = static_cast<uint8_t>(*p - 1u) < 0x1F ? static_cast<uint8_t>('@') : *p;
   }
 }
 
@@ -111,6 +130,7 @@ void FieldCodec::Encode(std::span<uint8_t> bytes) const {
 
 size_t FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset, Bytes& out) const {
   if (offset < 0 || static_cast<uint64_t>(offset) >= file.size()) return file.size();
+  CheckLibraryLength(file);
   const uint8_t* begin = file.data() + offset;
   const size_t left = file.size() - static_cast<size_t>(offset);
   const auto* zero = static_cast<const uint8_t*>(std::memchr(begin, 0, left));
@@ -120,7 +140,12 @@ size_t FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset, Byte
   const size_t start = out.size();
   out.insert(out.end(), begin, begin + length);
   const std::span<uint8_t> field(out.data() + start, length);
-  Decode(field);
+  // One string without a zero byte: the library may take it whole.
+  if (game_) {
+    GameDecode(field);
+  } else {
+    kt_.DeCoder(field.data(), static_cast<uint32_t>(length));
+  }
   MaskControlBytes(field);
   return next;
 }

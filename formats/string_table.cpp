@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/error.h"
+#include "common/memory.h"
 #include "formats/format_errors.h"
 #include "formats/little_endian.h"
 #include "formats/text_lines.h"
@@ -38,16 +39,15 @@ int32_t StringTable::OffsetOf(int32_t entry) const {
   return offset;
 }
 
-Bytes StringTableText(const StringTable& work, const StringTable& english, const FieldCodec& codec) {
-  Bytes text;
-  text.reserve(work.File().size() + english.File().size());
+void StringTableText(const StringTable& work, const StringTable& english, const FieldCodec& codec,
+                     TextSink& text) {
+  Bytes& line = text.Buffer();
   for (int32_t j = 0; j < english.Count(); ++j) {
-    if (j < work.Count()) codec.ReadField(work.File(), work.OffsetOf(j), text);
-    text.push_back(0x00);
-    codec.ReadField(english.File(), english.OffsetOf(j), text);
-    AppendLineEnd(text);
+    if (j < work.Count()) codec.ReadField(work.File(), work.OffsetOf(j), line);
+    line.push_back(0x00);
+    codec.ReadField(english.File(), english.OffsetOf(j), line);
+    text.EndLine();
   }
-  return text;
 }
 
 Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const uint8_t> text,
@@ -57,14 +57,14 @@ Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const 
   // The table is built in place: header block, room for one offset per
   // English entry, then the strings, each closed by the line's separator.
   Bytes table;
-  table.reserve(offsetTable + 4 * static_cast<size_t>(count) + text.size());
+  ReserveLarge(table, offsetTable + 4 * static_cast<size_t>(count) + text.size());
   AppendBytes(table, headerBlock);
   table.resize(offsetTable + 4 * static_cast<size_t>(count));
   const size_t area = table.size();
 
   TextLines lines(text);
   std::vector<uint32_t> starts;
-  starts.reserve(static_cast<size_t>(count));
+  ReserveLarge(starts, static_cast<size_t>(count));
   while (!lines.AtEnd()) {
     const size_t start = table.size() - area;
     std::span<const uint8_t> workPart;
@@ -105,8 +105,9 @@ void StringTableExport(FormatState& state, const ConversionFiles& files, std::st
   const Bytes english = ReadWholeFile(files.TemplateCopyPath);
   const StringTable workTable(work, currentFileName);
   const StringTable englishTable(english, currentFileName);
-  const Bytes text = StringTableText(workTable, englishTable, FieldCodec(currentFileName, kt));
-  WriteWholeFile(files.TextFilePath, text);
+  TextFileSink text(files.TextFilePath);
+  StringTableText(workTable, englishTable, FieldCodec(currentFileName, kt), text);
+  text.Commit();
   KeepHeaderBlock(state, englishTable, currentFileName);
 }
 

@@ -25,6 +25,7 @@
 #include "formats/field_codec.h"
 #include "formats/format_state.h"
 #include "formats/kt_library.h"
+#include "formats/text_sink.h"
 
 namespace gs {
 
@@ -52,7 +53,8 @@ class StringTable {
 // The text file of a work table beside its English template copy: one line
 // per English entry; work entries past the English count are left out, and
 // English entries past the work table's count get an empty work part.
-Bytes StringTableText(const StringTable& work, const StringTable& english, const FieldCodec& codec);
+void StringTableText(const StringTable& work, const StringTable& english, const FieldCodec& codec,
+                     TextSink& text);
 
 // A new work table from an edited text file: the header block, one offset
 // per line and the lines' work strings in stored form, back to back. Raises

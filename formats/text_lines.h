@@ -10,8 +10,6 @@
 #include <cstring>
 #include <span>
 
-#include "common/file.h"
-
 namespace gs {
 
 class TextLines {
@@ -49,11 +47,5 @@ class TextLines {
   std::span<const uint8_t> text_;
   size_t position_;
 };
-
-// Ends a line of a text file the exports write.
-inline void AppendLineEnd(Bytes& text) {
-  text.push_back(0x0D);
-  text.push_back(0x0A);
-}
 
 }  // namespace gs

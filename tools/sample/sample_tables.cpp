@@ -78,25 +78,27 @@ std::string Fill(std::string_view text, Random& random) {
   return out;
 }
 
-// One string table entry in edit form.
+// One string table entry in edit form: mostly distinct texts, as in the
+// game's tables, with a share of short words that many entries repeat.
 std::string EntryText(Random& random, size_t language) {
+  const auto line = [&] { return std::string(Pick(kMenuLines, random, language)); };
   const uint32_t shape = random.Below(100);
   if (shape < 6) return {};
-  if (shape < 18) return std::string(Pick(kCommonWords, random, language));
-  if (shape < 26) {
-    std::string first(Pick(kMenuLines, random, language));
-    return first + "\n" + std::string(Pick(kMenuLines, random, language));
+  if (shape < 14) return std::string(Pick(kCommonWords, random, language));
+  if (shape < 22) return line() + "\n" + line();
+  if (shape < 27) return line() + "\t" + std::to_string(random.Below(60));
+  if (shape < 31) return "NHL\u2122 06 \u2026 " + line();
+  if (shape < 35 && language == 1) return "\u00AB" + line() + "\u00BB";
+  if (shape < 50) return Fill(Pick(kMenuLines, random, language), random);
+  if (shape < 70) {
+    // A menu line kept as the game's template, placeholders and all.
+    std::string text = line();
+    if (random.Percent(70)) text += " (" + std::to_string(random.Below(10000)) + ")";
+    return text;
   }
-  if (shape < 31)
-    return std::string(Pick(kMenuLines, random, language)) + "\t" + std::to_string(random.Below(60));
-  if (shape < 36) return "NHL\u2122 06 \u2026 " + std::string(Pick(kMenuLines, random, language));
-  if (shape < 40 && language == 1)
-    return "\u00AB" + std::string(Pick(kMenuLines, random, language)) + "\u00BB";
-  if (shape < 55) return Fill(Pick(kMenuLines, random, language), random);
-  // A menu line kept as the game's template, placeholders and all.
-  std::string line(Pick(kMenuLines, random, language));
-  if (random.Percent(40)) line += " (" + std::to_string(random.Below(1000)) + ")";
-  return line;
+  // A hint of the loading screens, each of its own.
+  return line() + ": " + Fill(Pick(kMenuLines, random, language), random) + " \u2014 " + line() + " " +
+         std::to_string(random.Below(100000)) + ".";
 }
 
 // A string area whose equal strings share one place.
@@ -210,7 +212,11 @@ Bytes MakeEmailData(std::string_view language, int records, uint32_t seed) {
       } else if (k == strings - 1 && k > 1) {
         text = kEmailClosing[lang];
       } else {
+        // A paragraph of a few sentences.
         text = Fill(Pick(kEmailLines, random, lang), random);
+        for (uint32_t more = random.Below(4); more > 0; --more) {
+          text += " " + Fill(Pick(kEmailLines, random, lang), random);
+        }
       }
       AppendInt32(body, area.Place(StoredForm(text, FileKind::Email)));
     }

@@ -1,0 +1,24 @@
+// POSIX side of the memory hints: transparent huge pages through madvise.
+#include <sys/mman.h>
+
+#include <cstdint>
+
+#include "common/memory.h"
+
+namespace gs {
+
+void AdviseLargePages(void* data, size_t size) noexcept {
+#ifdef MADV_HUGEPAGE
+  constexpr uintptr_t kPage = 4096;
+  constexpr size_t kLargePage = 2u << 20;
+  if (size < kLargePage) return;
+  const auto begin = (reinterpret_cast<uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
+  const auto end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kPage - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)size;
+#endif
+}
+
+}  // namespace gs
