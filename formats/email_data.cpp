@@ -136,6 +136,9 @@ void CheckEmailTwins(const EmailData& work, const EmailData& english, std::strin
 void EmailText(const EmailData& work, const EmailData& english, const FieldCodec& codec, TextSink& text) {
   Bytes& line = text.Buffer();
   for (size_t r = 0; r < english.Records.size(); ++r) {
+    if (r >= work.Records.size() || work.Records[r].Offsets.size() < english.Records[r].Offsets.size()) {
+      RaiseRuntime(rt::SubscriptOutOfRange);
+    }
     const EmailRecord& w = work.Records[r];
     const EmailRecord& e = english.Records[r];
     AppendBytes(line, w.Heading);

@@ -53,7 +53,8 @@ EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view currentF
 // its English twin.
 void CheckEmailTwins(const EmailData& work, const EmailData& english, std::string_view currentFileName);
 
-// The text file of twin e-mail data files (checked by CheckEmailTwins).
+// The text file of twin e-mail data files (checked by CheckEmailTwins;
+// error 9 when a work record lacks a string of its English twin).
 void EmailText(const EmailData& work, const EmailData& english, const FieldCodec& codec, TextSink& text);
 
 // A new e-mail data file from an edited text: each record keeps its Values

@@ -52,8 +52,12 @@ void StringTableText(const StringTable& work, const StringTable& english, const 
 
 Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const uint8_t> text,
                           std::string_view textName, const FieldCodec& codec) {
+  if (headerBlock.size() < kFixedHeader) RaiseRuntime(rt::SubscriptOutOfRange);
   const int32_t count = LoadInt32(headerBlock, kCountField);
   const size_t offsetTable = headerBlock.size();
+  if (count < 1 || offsetTable != kFixedHeader + 4 * static_cast<uint64_t>(count)) {
+    RaiseRuntime(rt::SubscriptOutOfRange);
+  }
   // The table is built in place: header block, room for one offset per
   // English entry, then the strings, each closed by the line's separator.
   Bytes table;

@@ -59,7 +59,8 @@ void StringTableText(const StringTable& work, const StringTable& english, const 
 // A new work table from an edited text file: the header block, one offset
 // per line and the lines' work strings in stored form, back to back. Raises
 // error 7777 naming textName when the number of lines with a separator
-// differs from the count inside the header block.
+// differs from the count inside the header block, and error 9 when the
+// header block is not one (16 + 4 x count bytes).
 Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const uint8_t> text,
                           std::string_view textName, const FieldCodec& codec);
 

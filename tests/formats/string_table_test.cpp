@@ -103,6 +103,27 @@ TEST_F(StringTableTest, BadTablesAreUnknownFormatAndLeaveTheOldTextWhole) {
   EXPECT_TRUE(state_.StringTableExported.empty());
 }
 
+TEST_F(StringTableTest, TruncatedTablesFailOrEndTheirLastString) {
+  const Bytes good = StringTableOf({B("AB"), B("CD")});  // tables end at 32, strings at 38
+  for (size_t cut : {0, 3, 8, 15, 16, 20, 31}) {
+    ErrorOf(7777, [&] { Export(Bytes(good.begin(), good.begin() + cut), good); });
+  }
+  // A string area cut short ends the string at the end of the file.
+  Export(Bytes(good.begin(), good.begin() + 36), good);
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("AB\0AB\r\nC\0CD\r\n"sv));
+  Export(Bytes(good.begin(), good.begin() + 33), good);
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("A\0AB\r\n\0CD\r\n"sv));
+}
+
+TEST_F(StringTableTest, ImportWithoutTheLibraryLeavesTheTable) {
+  const Bytes table = StringTableOf({B("a")});
+  Export(table, table);
+  Write("FrontFrench.bin.txt", WithByteOrderMark(B("\xD0\x90\0a\r\n"sv)));
+  KtLibrary missing({ExecutableDir() + "no-such-kt.so"});
+  ErrorOf(53, [&] { StringTableImport(state_, Files(), "FrontFrench.bin", missing); });
+  EXPECT_EQ(Read("FrontFrench.bin"), table);
+}
+
 TEST_F(StringTableTest, ArithmeticPastThirtyTwoBitsOverflows) {
   const Bytes good = StringTableOf({B("A")});
   Bytes countOverflow = good;
