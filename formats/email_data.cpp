@@ -128,8 +128,9 @@ EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view currentF
 void CheckEmailTwins(const EmailData& work, const EmailData& english, std::string_view currentFileName) {
   if (work.Records.size() != english.Records.size()) RaiseUnknownFormat(currentFileName);
   for (size_t r = 0; r < english.Records.size(); ++r) {
-    if (work.Records[r].Offsets.size() != english.Records[r].Offsets.size())
+    if (work.Records[r].Offsets.size() != english.Records[r].Offsets.size()) {
       RaiseUnknownFormat(currentFileName);
+    }
   }
 }
 

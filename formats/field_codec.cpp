@@ -11,8 +11,8 @@ namespace {
 
 // The library takes 32-bit lengths; fields and string areas of the game's
 // files stay within the 32-bit signed range of their offsets.
-void CheckLibraryLength(std::span<const uint8_t> bytes) {
-  if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
+void CheckLibraryLength(size_t length) {
+  if (length > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
 }
 
 // Stored "Game" pair to edit-form pair; other values stay.
@@ -38,7 +38,7 @@ uint32_t EditPairToGame(uint32_t w) {
 // would overwrite the zero, merging two strings; split at the zeros, every
 // zero stays where it is.
 void EachString(std::span<uint8_t> bytes, KtLibrary& kt, void (KtLibrary::*operation)(uint8_t*, uint32_t)) {
-  CheckLibraryLength(bytes);
+  CheckLibraryLength(bytes.size());
   uint8_t* p = bytes.data();
   uint8_t* const end = p + bytes.size();
   while (p < end) {
@@ -130,13 +130,13 @@ void FieldCodec::Encode(std::span<uint8_t> bytes) const {
 
 size_t FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset, Bytes& out) const {
   if (offset < 0 || static_cast<uint64_t>(offset) >= file.size()) return file.size();
-  CheckLibraryLength(file);
   const uint8_t* begin = file.data() + offset;
   const size_t left = file.size() - static_cast<size_t>(offset);
   const auto* zero = static_cast<const uint8_t*>(std::memchr(begin, 0, left));
   const size_t length = zero != nullptr ? static_cast<size_t>(zero - begin) : left;
   const size_t next = static_cast<size_t>(offset) + length + (zero != nullptr ? 1 : 0);
   if (length == 0) return next;  // neither mapping runs on an empty string
+  CheckLibraryLength(length);
   const size_t start = out.size();
   out.insert(out.end(), begin, begin + length);
   const std::span<uint8_t> field(out.data() + start, length);

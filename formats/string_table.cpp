@@ -58,40 +58,41 @@ Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const 
   if (count < 1 || offsetTable != kFixedHeader + 4 * static_cast<uint64_t>(count)) {
     RaiseRuntime(rt::SubscriptOutOfRange);
   }
-  // The table is built in place: header block, room for one offset per
-  // English entry, then the strings, each closed by the line's separator.
+  // The table is built in place: header block, one offset per English
+  // entry, then the strings, each closed by its line's separator. A text
+  // with another number of lines is refused below, so the string area
+  // begins at base whenever the table is kept.
+  const int32_t base = CheckedAdd(offsetTable, CheckedMul(4, count));
   Bytes table;
-  ReserveLarge(table, offsetTable + 4 * static_cast<size_t>(count) + text.size());
+  ReserveLarge(table, static_cast<size_t>(base) + text.size());
   AppendBytes(table, headerBlock);
-  table.resize(offsetTable + 4 * static_cast<size_t>(count));
-  const size_t area = table.size();
+  table.resize(static_cast<size_t>(base));
 
   TextLines lines(text);
-  std::vector<uint32_t> starts;
-  ReserveLarge(starts, static_cast<size_t>(count));
+  size_t k = 0;
   while (!lines.AtEnd()) {
-    const size_t start = table.size() - area;
     std::span<const uint8_t> workPart;
-    if (!lines.NextWorkPart(workPart)) {
+    const bool separated = lines.NextWorkPart(workPart);
+    if (!separated) {
       // Bytes after the last separator start no entry; they follow the last string.
       AppendBytes(table, workPart);
       break;
     }
+    if (k < static_cast<size_t>(count)) {
+      // base + the position of the string in the string area
+      const auto position = static_cast<int64_t>(table.size()) - base;
+      StoreInt32(table.data() + offsetTable + 4 * k, CheckedAdd(base, position));
+    }
+    ++k;
     AppendBytes(table, workPart);
     table.push_back(0x00);
-    starts.push_back(static_cast<uint32_t>(start));
     lines.SkipToLineEnd();
   }
-  if (starts.size() != static_cast<size_t>(count)) {
-    RaiseUnknownFormat(textName, std::to_string(starts.size()) + " lines with a separator for " +
-                                     std::to_string(count) + " entries of the English table");
+  if (k != static_cast<size_t>(count)) {
+    RaiseUnknownFormat(textName, std::to_string(k) + " lines with a separator for " + std::to_string(count) +
+                                     " entries of the English table");
   }
-
-  const int32_t base = CheckedAdd(offsetTable, CheckedMul(4, count));
-  for (size_t i = 0; i < starts.size(); ++i) {
-    StoreInt32(table.data() + offsetTable + 4 * i, CheckedAdd(base, starts[i]));
-  }
-  codec.EncodeField(std::span<uint8_t>(table).subspan(area));
+  codec.EncodeField(std::span<uint8_t>(table).subspan(static_cast<size_t>(base)));
   return table;
 }
 
@@ -99,7 +100,7 @@ void ReadStringTableState(FormatState& state, const ConversionFiles& files,
                           std::string_view currentFileName) {
   const Bytes work = ReadWholeFile(files.WorkTablePath);
   const Bytes english = ReadWholeFile(files.TemplateCopyPath);
-  StringTable(work, currentFileName);
+  StringTable(work, currentFileName);  // checked as the export checks it
   KeepHeaderBlock(state, StringTable(english, currentFileName), currentFileName);
 }
 
