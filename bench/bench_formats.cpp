@@ -121,6 +121,16 @@ uint64_t SizeOf(const std::string& path) {
   return fs::file_size(path);
 }
 
+// Runs step, adding its time to seconds and keeping its heap peak.
+template <typename Step>
+void Measure(Step step, double& seconds, size_t& peak) {
+  PeakMeter meter;
+  const auto start = std::chrono::steady_clock::now();
+  step();
+  seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  peak = meter.Peak();
+}
+
 template <typename Export, typename Import>
 void RunCycle(benchmark::State& state, const Scene& scene, Export exportFn, Import importFn) {
   KtLibrary& kt = KtLibrary::Shared();
@@ -131,26 +141,14 @@ void RunCycle(benchmark::State& state, const Scene& scene, Export exportFn, Impo
     state.PauseTiming();
     WriteWholeFile(scene.files.WorkTablePath, scene.work);
     state.ResumeTiming();
-    {
-      PeakMeter meter;
-      const auto start = std::chrono::steady_clock::now();
-      exportFn(formats, scene.files, scene.name, kt);
-      exportSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      exportPeak = meter.Peak();
-    }
+    Measure([&] { exportFn(formats, scene.files, scene.name, kt); }, exportSeconds, exportPeak);
     state.PauseTiming();
     Bytes text{0xEF, 0xBB, 0xBF};  // what the word processor's save puts first
     const Bytes plain = ReadWholeFile(scene.files.TextFilePath);
     text.insert(text.end(), plain.begin(), plain.end());
     WriteWholeFile(scene.files.TextFilePath, text);
     state.ResumeTiming();
-    {
-      PeakMeter meter;
-      const auto start = std::chrono::steady_clock::now();
-      importFn(formats, scene.files, scene.name, kt);
-      importSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      importPeak = meter.Peak();
-    }
+    Measure([&] { importFn(formats, scene.files, scene.name, kt); }, importSeconds, importPeak);
   }
   const double work = static_cast<double>(scene.work.size());
   const double english = static_cast<double>(SizeOf(scene.files.TemplateCopyPath));

@@ -199,6 +199,7 @@ Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8
 
 void ReadEmailState(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
                     KtLibrary& kt) {
+  state.EmailExported.clear();  // a failed read leaves nothing to import
   EmailTwins twins;
   ReadEmailTwins(twins, files, currentFileName, FieldCodec(currentFileName, kt));
   KeepRecords(state, twins, currentFileName);
@@ -206,6 +207,7 @@ void ReadEmailState(FormatState& state, const ConversionFiles& files, std::strin
 
 void EmailExport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
                  KtLibrary& kt) {
+  state.EmailExported.clear();  // a failed export leaves nothing to import
   const FieldCodec codec(currentFileName, kt);
   EmailTwins twins;
   ReadEmailTwins(twins, files, currentFileName, codec);

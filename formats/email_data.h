@@ -67,7 +67,8 @@ Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8
 
 // The export: reads the work table and the English template copy, writes the
 // text file, and keeps EmailCount, EnglishRecords and LanguageRecords in
-// state. The text file is replaced whole only when the export succeeds.
+// state. The text file is replaced whole only when the export succeeds; a
+// failed export leaves nothing in state to import.
 void EmailExport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
                  KtLibrary& kt);
 

@@ -98,6 +98,7 @@ Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const 
 
 void ReadStringTableState(FormatState& state, const ConversionFiles& files,
                           std::string_view currentFileName) {
+  state.StringTableExported.clear();  // a failed read leaves nothing to import
   const Bytes work = ReadWholeFile(files.WorkTablePath);
   const Bytes english = ReadWholeFile(files.TemplateCopyPath);
   StringTable(work, currentFileName);  // checked as the export checks it
@@ -106,6 +107,7 @@ void ReadStringTableState(FormatState& state, const ConversionFiles& files,
 
 void StringTableExport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
                        KtLibrary& kt) {
+  state.StringTableExported.clear();  // a failed export leaves nothing to import
   const Bytes work = ReadWholeFile(files.WorkTablePath);
   const Bytes english = ReadWholeFile(files.TemplateCopyPath);
   const StringTable workTable(work, currentFileName);

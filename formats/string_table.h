@@ -66,7 +66,8 @@ Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const 
 
 // The export: reads the work table and the English template copy, writes the
 // text file, and keeps the English header block in state for the import. The
-// text file is replaced whole only when the export succeeds.
+// text file is replaced whole only when the export succeeds; a failed export
+// leaves nothing in state to import.
 void StringTableExport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
                        KtLibrary& kt);
 

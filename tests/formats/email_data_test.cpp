@@ -216,6 +216,9 @@ TEST_F(EmailDataTest, ImportNeedsTheExportOfTheSameFile) {
   const Bytes none = EmailFile({});
   Export(none, none, "emaildataFrench.dta");
   ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+  Export(none, none);
+  ErrorOf(7777, [&] { Export(B("short"), none); });
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
 }
 
 }  // namespace

@@ -204,6 +204,10 @@ TEST_F(StringTableTest, ImportNeedsTheExportOfTheSameTable) {
   Export(StringTableOf({B("a")}), StringTableOf({B("A")}), "FrontGerman.bin");
   ErrorOf(5, [&] { StringTableImport(state_, Files(), "FrontFrench.bin", kt_); });
   EXPECT_EQ(Read("FrontFrench.bin"), StringTableOf({B("a")}));
+  // A failed export takes back what an earlier one left.
+  Export(StringTableOf({B("a")}), StringTableOf({B("A")}));
+  ErrorOf(7777, [&] { Export(B("short"), StringTableOf({B("A")})); });
+  ErrorOf(5, [&] { StringTableImport(state_, Files(), "FrontFrench.bin", kt_); });
 }
 
 TEST_F(StringTableTest, StateCanBeReadWithoutWritingText) {
