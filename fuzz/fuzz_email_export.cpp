@@ -14,7 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const EmailData englishData = ReadEmailData(english, name, codec);
     EmailData workData = ReadEmailData(work, name, codec);
     CheckEmailTwins(workData, englishData, name);
-    const Bytes text = EmailText(workData, englishData, codec);
+    TextSink sink;
+    EmailText(workData, englishData, codec, sink);
+    const Bytes& text = sink.Buffer();
     fuzz::Succeeding(
         [&] {
           const Bytes file = EmailDataFromText(workData.Records, fuzz::WithByteOrderMark(text), "t", codec);

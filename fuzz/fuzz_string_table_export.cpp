@@ -15,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Tolerating([&] {
     const StringTable workTable(work, name);
     const StringTable englishTable(english, name);
-    const Bytes text = StringTableText(workTable, englishTable, codec);
+    TextSink sink;
+    StringTableText(workTable, englishTable, codec, sink);
+    const Bytes& text = sink.Buffer();
     const auto lines = static_cast<size_t>(englishTable.Count());
     fuzz::Expect(static_cast<size_t>(std::count(text.begin(), text.end(), 0x00)) == lines,
                  "one separator a line");
