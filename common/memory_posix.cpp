@@ -12,9 +12,12 @@ void AdviseLargePages(void* data, size_t size) noexcept {
   constexpr uintptr_t kPage = 4096;
   constexpr size_t kLargePage = 2u << 20;
   if (size < kLargePage) return;
-  const auto begin = (reinterpret_cast<uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
-  const auto end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kPage - 1);
-  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  // The pages around the buffer are taken in as well: a buffer of this size
+  // has a mapping of its own, which starts a few bytes before it, and the
+  // hint must cover whole large pages to take effect.
+  const auto begin = reinterpret_cast<uintptr_t>(data) & ~(kPage - 1);
+  const auto end = (reinterpret_cast<uintptr_t>(data) + size + kPage - 1) & ~(kPage - 1);
+  ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #else
   (void)data;
   (void)size;
