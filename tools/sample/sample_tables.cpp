@@ -173,7 +173,7 @@ Bytes MakeStringTable(FileKind kind, std::string_view language, int entries, uin
   table.reserve(stringArea + area.Data().size());
   AppendInt32(table, 0x00060001);  // not interpreted by the editor: kept as a game would have it
   AppendInt32(table, entries);
-  AppendInt32(table, kind == FileKind::Game ? 0x454D4147 : 0x544E4F52);
+  AppendInt32(table, kind == FileKind::Game ? 0x454D4147 : 0x544E5246);  // "GAME", "FRNT"
   AppendInt32(table, static_cast<int32_t>(seed));
   for (size_t i = 0; i < count; ++i) {
     // Entry identifiers, the same in every language.
