@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "common/file_native.h"
 #include "common/fs.h"
+#include "common/memory.h"
 
 namespace gs {
 
@@ -20,7 +21,9 @@ void File::ReadExactAt(uint64_t offset, void* data, size_t n) const {
 Bytes ReadWholeFile(const std::string& path) {
   File f(path, File::Mode::Read);
   const uint64_t size = f.Size();
-  Bytes data(static_cast<size_t>(size));
+  Bytes data;
+  ReserveLarge(data, static_cast<size_t>(size));
+  data.resize(static_cast<size_t>(size));
   const size_t got = f.ReadAt(0, data.data(), data.size());
   data.resize(got);  // a file that shrank meanwhile: keep what is there
   return data;

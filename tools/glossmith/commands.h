@@ -28,4 +28,11 @@ bool TakeFlag(Args& args, const std::string& name);
 // Fails with a UsageError when args still holds something.
 void ExpectNoMore(const Args& args);
 
+// The localization data formats (format_commands.cpp).
+int RunExport(const Args& args);
+int RunImport(const Args& args);
+int RunDecode(const Args& args);
+int RunEncode(const Args& args);
+int RunSampleTables(const Args& args);
+
 }  // namespace gs::cli

@@ -12,6 +12,16 @@ namespace {
 
 const Command kCommands[] = {
     {"help", "", "show this help", nullptr},
+    {"export", "--type Front|Game|E-Mail --table WORK --template ENGLISH --text OUT",
+     "write the text file of a work table beside its English template", RunExport},
+    {"import", "--type Front|Game|E-Mail --table WORK --template ENGLISH --text IN",
+     "rebuild a work table from its edited text file", RunImport},
+    {"decode", "--type Front|Game|E-Mail FILE", "stored-form text to edit form, on standard output",
+     RunDecode},
+    {"encode", "--type Front|Game|E-Mail FILE", "edit-form text to stored form, on standard output",
+     RunEncode},
+    {"sample-tables", "DIR [--entries N] [--records N] [--seed N]",
+     "write sample tables of every type and language into DIR", RunSampleTables},
 };
 
 void PrintUsage(std::FILE* out) {

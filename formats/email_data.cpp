@@ -1,0 +1,229 @@
+#include "formats/email_data.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "common/error.h"
+#include "common/memory.h"
+#include "formats/format_errors.h"
+#include "formats/little_endian.h"
+#include "formats/text_lines.h"
+
+namespace gs {
+
+namespace {
+
+constexpr size_t kFileHeader = 8;
+constexpr size_t kValuesSize = 5 * 4;
+// The Tag's length counter is a 16-bit signed integer.
+constexpr size_t kLongestTag = 32767;
+// Values, an empty Tag and an empty Heading: the least a record takes.
+constexpr size_t kShortestRecord = kValuesSize + 2;
+
+// Reads the Tag at position, its zero byte included; returns the position after it.
+size_t ReadTag(std::span<const uint8_t> file, size_t position, Bytes& tag, std::string_view currentFileName) {
+  const size_t left = file.size() - position;
+  const size_t searched = std::min(left, kLongestTag);
+  const auto* begin = file.data() + position;
+  const auto* zero = static_cast<const uint8_t*>(std::memchr(begin, 0, searched));
+  if (zero == nullptr) {
+    if (left > kLongestTag) RaiseRuntime(rt::Overflow);
+    RaiseUnknownFormat(currentFileName);
+  }
+  tag.assign(begin, zero + 1);
+  return position + tag.size();
+}
+
+// The file offset of a record's string: S plus its offset, which the runtime
+// counts from 1.
+int64_t StringOffset(int32_t stringArea, int32_t offset) {
+  return CheckedAdd(CheckedAdd(stringArea, offset), 1) - 1;
+}
+
+std::string RecordName(size_t r, size_t count) {
+  return "record " + std::to_string(r + 1) + " of " + std::to_string(count);
+}
+
+// Passes one line of the text: its work part is handed to take, the rest of
+// the line is skipped. A line must hold its separator and end with 0x0A.
+template <typename Take>
+void TakeLine(TextLines& lines, std::string_view textName, size_t r, size_t count, Take take) {
+  std::span<const uint8_t> part;
+  if (!lines.NextWorkPart(part)) {
+    RaiseUnknownFormat(textName, "the text ends before the separator of a line of " + RecordName(r, count));
+  }
+  take(part);
+  if (!lines.SkipToLineEnd()) {
+    RaiseUnknownFormat(textName, "the text ends before the line end of a line of " + RecordName(r, count));
+  }
+}
+
+void AppendRecord(Bytes& out, const EmailRecord& record) {
+  for (int32_t v : record.Values) AppendInt32(out, v);
+  AppendBytes(out, record.Tag);
+  AppendBytes(out, record.Heading);
+  for (int32_t offset : record.Offsets) AppendInt32(out, offset);
+}
+
+// Both files of an e-mail data conversion, read whole and checked as twins.
+struct EmailTwins {
+  Bytes WorkFile;
+  Bytes EnglishFile;
+  EmailData Work;
+  EmailData English;
+};
+
+void ReadEmailTwins(EmailTwins& twins, const ConversionFiles& files, std::string_view currentFileName,
+                    const FieldCodec& codec) {
+  twins.WorkFile = ReadWholeFile(files.WorkTablePath);
+  twins.EnglishFile = ReadWholeFile(files.TemplateCopyPath);
+  twins.English = ReadEmailData(twins.EnglishFile, currentFileName, codec);
+  twins.Work = ReadEmailData(twins.WorkFile, currentFileName, codec);
+  CheckEmailTwins(twins.Work, twins.English, currentFileName);
+}
+
+// What the import of the same file needs: the records of both files.
+void KeepRecords(FormatState& state, EmailTwins& twins, std::string_view currentFileName) {
+  state.EmailCount = static_cast<int32_t>(twins.English.Records.size());
+  state.EnglishRecords = std::move(twins.English.Records);
+  state.LanguageRecords = std::move(twins.Work.Records);
+  state.EmailExported = currentFileName;
+}
+
+}  // namespace
+
+size_t ReadEmailRecord(std::span<const uint8_t> file, size_t position, EmailRecord& record,
+                       std::string_view currentFileName, const FieldCodec& codec) {
+  if (file.size() - position < kValuesSize) RaiseUnknownFormat(currentFileName);
+  for (size_t i = 0; i < record.Values.size(); ++i) record.Values[i] = LoadInt32(file, position + 4 * i);
+  position = ReadTag(file, position + kValuesSize, record.Tag, currentFileName);
+  record.Heading.clear();
+  position = codec.ReadField(file, static_cast<int64_t>(position), record.Heading);
+  const int32_t strings = record.Values[2];
+  if (strings < 0 || static_cast<uint64_t>(strings) * 4 > file.size() - position) {
+    RaiseUnknownFormat(currentFileName);
+  }
+  record.Offsets.resize(static_cast<size_t>(strings));
+  for (size_t k = 0; k < record.Offsets.size(); ++k) record.Offsets[k] = LoadInt32(file, position + 4 * k);
+  return position + 4 * record.Offsets.size();
+}
+
+EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileName,
+                        const FieldCodec& codec) {
+  if (file.size() < kFileHeader) RaiseUnknownFormat(currentFileName);
+  const int32_t count = LoadInt32(file, 0);
+  if (count < 0) RaiseUnknownFormat(currentFileName);
+  EmailData data{file, LoadInt32(file, 4), {}};
+  // A count larger than the file can hold fails at the first record past
+  // its end; it never sizes the list beyond what the file allows.
+  data.Records.reserve(std::min<size_t>(static_cast<size_t>(count), file.size() / kShortestRecord + 1));
+  size_t position = kFileHeader;
+  for (int32_t r = 0; r < count; ++r) {
+    position = ReadEmailRecord(file, position, data.Records.emplace_back(), currentFileName, codec);
+  }
+  return data;
+}
+
+void CheckEmailTwins(const EmailData& work, const EmailData& english, std::string_view currentFileName) {
+  if (work.Records.size() != english.Records.size()) RaiseUnknownFormat(currentFileName);
+  for (size_t r = 0; r < english.Records.size(); ++r) {
+    if (work.Records[r].Offsets.size() != english.Records[r].Offsets.size()) {
+      RaiseUnknownFormat(currentFileName);
+    }
+  }
+}
+
+void EmailText(const EmailData& work, const EmailData& english, const FieldCodec& codec, TextSink& text) {
+  Bytes& line = text.Buffer();
+  for (size_t r = 0; r < english.Records.size(); ++r) {
+    if (r >= work.Records.size() || work.Records[r].Offsets.size() < english.Records[r].Offsets.size()) {
+      RaiseRuntime(rt::SubscriptOutOfRange);
+    }
+    const EmailRecord& w = work.Records[r];
+    const EmailRecord& e = english.Records[r];
+    AppendBytes(line, w.Heading);
+    line.push_back(0x00);
+    AppendBytes(line, e.Heading);
+    text.EndLine();
+    for (size_t k = 0; k < e.Offsets.size(); ++k) {
+      codec.ReadField(work.File, StringOffset(work.StringArea, w.Offsets[k]), line);
+      line.push_back(0x00);
+      codec.ReadField(english.File, StringOffset(english.StringArea, e.Offsets[k]), line);
+      text.EndLine();
+    }
+  }
+}
+
+Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8_t> text,
+                        std::string_view textName, const FieldCodec& codec) {
+  TextLines lines(text);
+  Bytes area;
+  ReserveLarge(area, text.size());
+  int32_t areaLength = 0;
+  for (size_t r = 0; r < records.size(); ++r) {
+    EmailRecord& record = records[r];
+    TakeLine(lines, textName, r, records.size(), [&](std::span<const uint8_t> part) {
+      record.Heading.assign(part.begin(), part.end());
+      record.Heading.push_back(0x00);
+      codec.EncodeField(record.Heading);
+    });
+    // One line per string; the count is the record's Values[2], which sized Offsets.
+    for (int32_t& offset : record.Offsets) {
+      TakeLine(lines, textName, r, records.size(), [&](std::span<const uint8_t> part) {
+        offset = areaLength;
+        AppendBytes(area, part);
+        area.push_back(0x00);
+        areaLength = CheckedAdd(areaLength, static_cast<int64_t>(part.size()) + 1);
+      });
+    }
+  }
+
+  Bytes out;
+  size_t recordBytes = 8;
+  for (const EmailRecord& record : records) {
+    recordBytes +=
+        4 * (record.Values.size() + record.Offsets.size()) + record.Tag.size() + record.Heading.size();
+  }
+  ReserveLarge(out, recordBytes + area.size());
+  AppendInt32(out, static_cast<int32_t>(records.size()));
+  AppendInt32(out, 0);  // S, filled in below
+  for (const EmailRecord& record : records) AppendRecord(out, record);
+  const int32_t stringArea = CheckedAdd(0, static_cast<int64_t>(out.size()));
+  StoreInt32(out.data() + 4, stringArea);
+  codec.EncodeField(area);
+  CheckedAdd(stringArea, areaLength);  // the file's own size stays a 32-bit number
+  AppendBytes(out, area);
+  return out;
+}
+
+void ReadEmailState(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
+                    KtLibrary& kt) {
+  state.EmailExported.clear();  // a failed read leaves nothing to import
+  EmailTwins twins;
+  ReadEmailTwins(twins, files, currentFileName, FieldCodec(currentFileName, kt));
+  KeepRecords(state, twins, currentFileName);
+}
+
+void EmailExport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
+                 KtLibrary& kt) {
+  state.EmailExported.clear();  // a failed export leaves nothing to import
+  const FieldCodec codec(currentFileName, kt);
+  EmailTwins twins;
+  ReadEmailTwins(twins, files, currentFileName, codec);
+  TextFileSink text(files.TextFilePath);
+  EmailText(twins.Work, twins.English, codec, text);
+  text.Commit();
+  KeepRecords(state, twins, currentFileName);
+}
+
+void EmailImport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
+                 KtLibrary& kt) {
+  RequireExportOf(state.EmailExported, currentFileName, "e-mail data");
+  const Bytes text = ReadWholeFile(files.TextFilePath);
+  const Bytes data =
+      EmailDataFromText(state.LanguageRecords, text, files.TextFilePath, FieldCodec(currentFileName, kt));
+  WriteWholeFile(files.WorkTablePath, data);
+}
+
+}  // namespace gs

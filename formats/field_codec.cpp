@@ -1,0 +1,164 @@
+#include "formats/field_codec.h"
+
+#include <cstring>
+#include <limits>
+
+#include "common/error.h"
+
+namespace gs {
+
+namespace {
+
+// The library takes 32-bit lengths; fields and string areas of the game's
+// files stay within the 32-bit signed range of their offsets.
+void CheckLibraryLength(size_t length) {
+  if (length > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
+}
+
+// Stored "Game" pair to edit-form pair; other values stay.
+uint32_t GamePairToEdit(uint32_t w) {
+  if (w == 0xC6A8) return 0xD081;                     // Ё
+  if (w == 0xC6B8) return 0xD191;                     // ё
+  if (w >= 0xC780 && w <= 0xC7AF) return w + 0x0910;  // А to п
+  if (w >= 0xC7B0 && w <= 0xC7BF) return w + 0x09D0;  // р to я
+  return w;
+}
+
+// Edit-form pair to stored "Game" pair; other values stay.
+uint32_t EditPairToGame(uint32_t w) {
+  if (w == 0xD081) return 0xC6A8;
+  if (w == 0xD191) return 0xC6B8;
+  if (w >= 0xD090 && w <= 0xD0BF) return w - 0x0910;
+  if (w >= 0xD180 && w <= 0xD18F) return w - 0x09D0;
+  return w;
+}
+
+// Runs a library operation on each zero-terminated string of a buffer on its
+// own. The library takes a lead byte directly before a zero as a pair and
+// would overwrite the zero, merging two strings; split at the zeros, every
+// zero stays where it is.
+void EachString(std::span<uint8_t> bytes, KtLibrary& kt, void (KtLibrary::*operation)(uint8_t*, uint32_t)) {
+  CheckLibraryLength(bytes.size());
+  uint8_t* p = bytes.data();
+  uint8_t* const end = p + bytes.size();
+  while (p < end) {
+    auto* zero = static_cast<uint8_t*>(std::memchr(p, 0, static_cast<size_t>(end - p)));
+    uint8_t* const stop = zero != nullptr ? zero : end;
+    if (stop > p) (kt.*operation)(p, static_cast<uint32_t>(stop - p));
+    p = stop + 1;
+  }
+}
+
+void PutPair(uint8_t* p, uint32_t w) {
+  p[0] = static_cast<uint8_t>(w >> 8);
+  p[1] = static_cast<uint8_t>(w);
+}
+
+}  // namespace
+
+void MaskControlBytes(std::span<uint8_t> bytes) {
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  uint8_t* p = bytes.data();
+  size_t n = bytes.size();
+  // Eight bytes at a time: a byte is masked when its top bit is clear, its
+  // low seven bits are not zero and it is below 0x20. The sums stay within
+  // each byte, so no carry crosses into the next.
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    const uint64_t low = w & kLow7;
+    const uint64_t below20 = ~(low + 0x6060606060606060ULL) & kHigh;
+    const uint64_t nonZero = (low + kLow7) & kHigh;
+    const uint64_t hit = below20 & nonZero & ~w;
+    if (hit == 0) continue;
+    const uint64_t select = (hit >> 7) * 0xFF;
+    w = (w & ~select) | (0x4040404040404040ULL & select);
+    std::memcpy(p, &w, 8);
+  }
+  for (; n > 0; ++p, --n) {
+    *p = static_cast<uint8_t>(*p - 1u) < 0x1F ? static_cast<uint8_t>('@') : *p;
+  }
+}
+
+void GameDecode(std::span<uint8_t> bytes) {
+  const size_t n = bytes.size();
+  uint8_t* p = bytes.data();
+  size_t i = 0;
+  while (i < n) {
+    if ((p[i] == 0xC6 || p[i] == 0xC7) && i + 1 < n) {
+      // The second byte of a pair never starts a pair, changed or not.
+      PutPair(p + i, GamePairToEdit(static_cast<uint32_t>(p[i]) << 8 | p[i + 1]));
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+}
+
+void GameEncode(std::span<uint8_t> bytes) {
+  const size_t n = bytes.size();
+  uint8_t* p = bytes.data();
+  for (size_t j = 0; j + 1 < n; ++j) {
+    if (p[j] == 0xD0 || p[j] == 0xD1)
+      PutPair(p + j, EditPairToGame(static_cast<uint32_t>(p[j]) << 8 | p[j + 1]));
+  }
+}
+
+bool IsGameFileName(std::string_view currentFileName) {
+  return currentFileName.substr(0, 4) == "Game";
+}
+
+FieldCodec::FieldCodec(std::string_view currentFileName, KtLibrary& kt)
+    : game_(IsGameFileName(currentFileName)), kt_(kt) {}
+
+void FieldCodec::Decode(std::span<uint8_t> bytes) const {
+  if (game_) {
+    GameDecode(bytes);
+  } else {
+    EachString(bytes, kt_, &KtLibrary::DeCoder);
+  }
+}
+
+void FieldCodec::Encode(std::span<uint8_t> bytes) const {
+  if (game_) {
+    GameEncode(bytes);
+  } else {
+    EachString(bytes, kt_, &KtLibrary::ReCoder);
+  }
+}
+
+size_t FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset, Bytes& out) const {
+  if (offset < 0 || static_cast<uint64_t>(offset) >= file.size()) return file.size();
+  const uint8_t* begin = file.data() + offset;
+  const size_t left = file.size() - static_cast<size_t>(offset);
+  const auto* zero = static_cast<const uint8_t*>(std::memchr(begin, 0, left));
+  const size_t length = zero != nullptr ? static_cast<size_t>(zero - begin) : left;
+  const size_t next = static_cast<size_t>(offset) + length + (zero != nullptr ? 1 : 0);
+  if (length == 0) return next;  // neither mapping runs on an empty string
+  CheckLibraryLength(length);
+  const size_t start = out.size();
+  out.insert(out.end(), begin, begin + length);
+  const std::span<uint8_t> field(out.data() + start, length);
+  // One string without a zero byte: the library may take it whole.
+  if (game_) {
+    GameDecode(field);
+  } else {
+    kt_.DeCoder(field.data(), static_cast<uint32_t>(length));
+  }
+  MaskControlBytes(field);
+  return next;
+}
+
+Bytes FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset) const {
+  Bytes out;
+  ReadField(file, offset, out);
+  return out;
+}
+
+void FieldCodec::EncodeField(std::span<uint8_t> bytes) const {
+  MaskControlBytes(bytes);
+  Encode(bytes);
+}
+
+}  // namespace gs

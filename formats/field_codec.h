@@ -1,0 +1,62 @@
+// The string field codec: turns a string as the game's file holds it (stored
+// form) into the UTF-8 text the user edits (edit form), and back. Tables of
+// type "Game" use their own byte-pair mapping; every other type goes through
+// the transcoding library kt. Every conversion keeps the buffer's length, so
+// offsets computed before and after a conversion agree.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "common/file.h"
+#include "formats/kt_library.h"
+
+namespace gs {
+
+// Bytes 0x01 to 0x1F become "@"; 0x00 and every byte from 0x20 up stay.
+void MaskControlBytes(std::span<uint8_t> bytes);
+
+// The "Game" mapping, stored form to edit form, in place: the pairs C6 A8,
+// C6 B8 and C7 80 to C7 BF become the Cyrillic letters Ё, ё and А to я.
+// A lead byte C6 or C7 in the last position has no pair and stays.
+void GameDecode(std::span<uint8_t> bytes);
+// The "Game" mapping, edit form to stored form, in place.
+void GameEncode(std::span<uint8_t> bytes);
+
+// True when the current file name selects the "Game" mapping: it begins with
+// "Game", letter case included.
+bool IsGameFileName(std::string_view currentFileName);
+
+class FieldCodec {
+ public:
+  // The codec of the table named by the current file name; the library is
+  // used (and loaded) only when a non-"Game" field needs it.
+  FieldCodec(std::string_view currentFileName, KtLibrary& kt);
+
+  bool IsGame() const noexcept { return game_; }
+
+  // The type's byte-pair mapping over a whole buffer, without masking:
+  // GameDecode or DeCoder, GameEncode or ReCoder. Zero bytes always stay:
+  // the library runs on each zero-terminated string on its own.
+  void Decode(std::span<uint8_t> bytes) const;
+  void Encode(std::span<uint8_t> bytes) const;
+
+  // Appends the edit form of the zero-terminated string at offset of file to
+  // out and returns the position directly after its terminator. The end of
+  // the file also ends a string; an offset outside the file reads as an
+  // empty string (and returns the file's size).
+  size_t ReadField(std::span<const uint8_t> file, int64_t offset, Bytes& out) const;
+  Bytes ReadField(std::span<const uint8_t> file, int64_t offset) const;
+
+  // Edit form back to stored form, in place and of the same length:
+  // MaskControlBytes, then the type's mapping. Works on one string or on a
+  // run of zero-terminated strings; zero bytes stay where they are.
+  void EncodeField(std::span<uint8_t> bytes) const;
+
+ private:
+  bool game_;
+  KtLibrary& kt_;
+};
+
+}  // namespace gs

@@ -1,0 +1,21 @@
+#include "formats/text_sink.h"
+
+#include "common/memory.h"
+
+namespace gs {
+
+TextFileSink::TextFileSink(const std::string& path) : file_(path) {
+  ReserveLarge(buffer_, 2 * kBlock);
+}
+
+void TextFileSink::Flush() {
+  file_.Append(buffer_);
+  buffer_.clear();
+}
+
+void TextFileSink::Commit() {
+  Flush();
+  file_.Commit();
+}
+
+}  // namespace gs

@@ -1,0 +1,225 @@
+#include "formats/email_data.h"
+
+#include <gtest/gtest.h>
+
+#include "format_test_support.h"
+
+namespace gs {
+namespace {
+
+using test::B;
+using test::Cat;
+using test::ErrorOf;
+using test::Int32;
+using test::WithByteOrderMark;
+using namespace std::literals;
+
+struct Record {
+  int32_t a = 7, b = 8;
+  Bytes tag = B("T");
+  Bytes heading{};
+  std::vector<Bytes> strings{};
+  int32_t d = 9, e = 10;
+};
+
+// An e-mail data file with the records' strings in record order after them.
+Bytes EmailFile(const std::vector<Record>& records) {
+  Bytes body;
+  Bytes area;
+  for (const Record& r : records) {
+    body = Cat({body, Int32(r.a), Int32(r.b), Int32(static_cast<int32_t>(r.strings.size())), Int32(r.d),
+                Int32(r.e), r.tag, B({0}), r.heading, B({0})});
+    for (const Bytes& s : r.strings) {
+      body = Cat({body, Int32(static_cast<int32_t>(area.size()))});
+      area = Cat({area, s, B({0})});
+    }
+  }
+  return Cat({Int32(static_cast<int32_t>(records.size())), Int32(static_cast<int32_t>(8 + body.size())), body,
+              area});
+}
+
+class EmailDataTest : public test::ScratchDir {
+ protected:
+  ConversionFiles Files() const {
+    return {Path("emaildataGerman.dta"), Path("emaildata.dta.eng"), Path("emaildataGerman.dta.txt")};
+  }
+  void Export(const Bytes& work, const Bytes& english, const std::string& name = "emaildataGerman.dta") {
+    Write("emaildataGerman.dta", work);
+    Write("emaildata.dta.eng", english);
+    EmailExport(state_, Files(), name, kt_);
+  }
+  Bytes Text() const { return Read("emaildataGerman.dta.txt"); }
+  Bytes Import(const Bytes& text) {
+    Write("emaildataGerman.dta.txt", text);
+    EmailImport(state_, Files(), "emaildataGerman.dta", kt_);
+    return Read("emaildataGerman.dta");
+  }
+
+  FormatState state_;
+  KtLibrary kt_;
+};
+
+TEST_F(EmailDataTest, ExportOfTheSmallestFile) {
+  const Bytes file = B({1, 0, 0, 0, 37, 0, 0, 0, 0,    0, 0,    0,    0, 0, 0, 0, 1, 0,    0, 0,
+                        0, 0, 0, 0, 0,  0, 0, 0, 0x54, 0, 0x48, 0x69, 0, 0, 0, 0, 0, 0x41, 0});
+  ASSERT_EQ(file.size(), 39u);
+  Export(file, file);
+  EXPECT_EQ(Text(), B({0x48, 0x69, 0x00, 0x48, 0x69, 0x0D, 0x0A, 0x41, 0x00, 0x41, 0x0D, 0x0A}));
+  EXPECT_EQ(state_.EmailCount, 1);
+  EXPECT_EQ(state_.LanguageRecords[0].Tag, B({0x54, 0}));
+}
+
+TEST_F(EmailDataTest, ExportWritesHeadingsThenStringsPerRecord) {
+  const Bytes english = EmailFile({{.heading = B("H0"), .strings = {B("s00")}},
+                                   {.heading = B("H1"), .strings = {B("s10"), B("s11"), B("s12")}}});
+  const Bytes work =
+      EmailFile({{.heading = B({0xC3, 0x80}), .strings = {B("w\n0")}},
+                 {.tag = B("other tag"), .heading = B(""), .strings = {B(""), B("w11"), B("w12")}}});
+  Export(work, english);
+  EXPECT_EQ(Text(), B("\xD0\x90\0H0\r\nw@0\0s00\r\n\0H1\r\n\0s10\r\nw11\0s11\r\nw12\0s12\r\n"sv));
+}
+
+TEST_F(EmailDataTest, RecordsThatAreNoTwinsAreUnknownFormat) {
+  const Bytes english = EmailFile({{.strings = {B("a")}}, {.strings = {B("b")}}});
+  const Bytes more = EmailFile({{.strings = {B("a")}}, {.strings = {B("b"), B("c")}}});
+  const Bytes fewer = EmailFile({{.strings = {}}, {.strings = {B("b")}}});
+  const Bytes shorter = EmailFile({{.strings = {B("a")}}});
+  Write("emaildataGerman.dta.txt", B("old"));
+  for (const Bytes& work : {more, fewer, shorter}) {
+    EXPECT_EQ(ErrorOf(7777, [&] { Export(work, english); }),
+              "Unknown data format for file 'emaildataGerman.dta'");
+  }
+  EXPECT_EQ(Text(), B("old"));
+  EXPECT_TRUE(state_.EmailExported.empty());
+  // Different Values and Tags are no reason to refuse a file.
+  Export(EmailFile({{.a = 1, .tag = B("x"), .strings = {B("a")}}, {.strings = {B("b")}, .e = 5}}), english);
+}
+
+TEST_F(EmailDataTest, DifferentRecordCountsNameTheCurrentFile) {
+  std::vector<Record> twelve(12, Record{.strings = {B("s")}});
+  const Bytes english = EmailFile(twelve);
+  twelve.pop_back();
+  Write("emaildataSwedish.dta", EmailFile(twelve));
+  Write("emaildata.dta.eng", english);
+  const ConversionFiles files{Path("emaildataSwedish.dta"), Path("emaildata.dta.eng"), Path("out.txt")};
+  EXPECT_EQ(ErrorOf(7777, [&] { EmailExport(state_, files, "emaildataSwedish.dta", kt_); }),
+            "Unknown data format for file 'emaildataSwedish.dta'");
+  EXPECT_FALSE(Exists("out.txt"));
+}
+
+TEST_F(EmailDataTest, TruncatedAndOversizedFilesAreUnknownFormat) {
+  const Bytes good = EmailFile({{.heading = B("H"), .strings = {B("a"), B("b")}}});
+  std::vector<Bytes> bad;
+  for (size_t cut : {0, 4, 7, 8, 20, 28, 30, 33, 36}) bad.push_back(Bytes(good.begin(), good.begin() + cut));
+  Bytes negativeCount = good;
+  negativeCount[3] = 0x80;
+  Bytes hugeCount = good;
+  hugeCount[3] = 0x7F;
+  Bytes negativeStrings = good;
+  negativeStrings[8 + 8 + 3] = 0xFF;
+  Bytes hugeStrings = good;
+  hugeStrings[8 + 8 + 3] = 0x20;
+  for (const Bytes& b : {negativeCount, hugeCount, negativeStrings, hugeStrings}) bad.push_back(b);
+  for (const Bytes& b : bad) {
+    ErrorOf(7777, [&] { Export(b, good); });
+    ErrorOf(7777, [&] { Export(good, b); });
+  }
+  EXPECT_FALSE(Exists("emaildataGerman.dta.txt"));
+}
+
+TEST_F(EmailDataTest, TagLengthCounterOverflowsPast32767Bytes) {
+  const Bytes longest = EmailFile({{.tag = Bytes(32766, 'T')}});
+  Export(longest, longest);
+  EXPECT_EQ(state_.LanguageRecords[0].Tag.size(), 32767u);
+  const Bytes tooLong = EmailFile({{.tag = Bytes(32767, 'T')}});
+  ErrorOf(6, [&] { Export(tooLong, tooLong); });
+  // A Tag cut short by the end of the file is a format error.
+  Bytes cut = longest;
+  cut.resize(8 + 20 + 100);
+  ErrorOf(7777, [&] { Export(cut, longest); });
+}
+
+TEST_F(EmailDataTest, StringOffsetsOutsideTheFileReadEmptyAndOverflowIsError6) {
+  Bytes file = EmailFile({{.strings = {B("a"), B("b")}}});
+  const size_t offsets = 8 + 20 + 2 + 1;
+  const Bytes far = Int32(1 << 20);
+  std::copy(far.begin(), far.end(), file.begin() + offsets);
+  Export(file, file);
+  EXPECT_EQ(Text(), B("\0\r\n\0\r\nb\0b\r\n"sv));
+  const Bytes top = Int32(0x7FFFFFFF);
+  std::copy(top.begin(), top.end(), file.begin() + offsets);
+  ErrorOf(6, [&] { Export(file, file); });
+}
+
+TEST_F(EmailDataTest, ImportRebuildsFromTheRecordsAndTheText) {
+  const Bytes english = EmailFile(
+      {{.a = 1, .b = 2, .tag = B("T"), .heading = B("E"), .strings = {B("x"), B("y")}, .d = 3, .e = 4}});
+  Export(english, english);
+  const Bytes table = Import(B("BOMHi\0English part\r\nA\0\r\nB\0\r\n"sv));
+  EXPECT_EQ(table, Cat({Int32(1), Int32(41), Int32(1), Int32(2), Int32(2), Int32(3), Int32(4), B("T"), B({0}),
+                        B("Hi"), B({0}), Int32(0), Int32(2), B("A"), B({0}), B("B"), B({0})}));
+  EXPECT_EQ(table.size(), 45u);
+}
+
+TEST_F(EmailDataTest, ImportMasksEncodesAndIgnoresTheEnglishPart) {
+  Export(EmailFile({{.strings = {B("x"), B("y"), B("z")}}}),
+         EmailFile({{.strings = {B("x"), B("y"), B("z")}}}));
+  const Bytes table =
+      Import(B("\xEF\xBB\xBF\xD0\x9F\0anything\r\nline\r\nbreak\0\r\nA\tB\0\r\n\0\r\nextra\0\r\n"sv));
+  const size_t s = 8 + 20 + 2 + 3 + 12;
+  EXPECT_EQ(Bytes(table.begin() + 8 + 20 + 2, table.begin() + s),
+            Cat({B({0xC3, 0x8F, 0}), Int32(0), Int32(12), Int32(16)}));
+  EXPECT_EQ(Bytes(table.begin() + s, table.end()), B("line@@break\0A@B\0\0"sv));
+  EXPECT_EQ(test::Int32At(table, 4), static_cast<int32_t>(s));
+}
+
+TEST_F(EmailDataTest, ImportKeepsTerminatorsAfterBrokenLetters) {
+  Export(EmailFile({{.strings = {B("x")}}}), EmailFile({{.strings = {B("x")}}}));
+  const Bytes table = Import(B("BOMH\xD0\0\r\nS\xD1\0\r\n"sv));
+  EXPECT_EQ(test::PlainEmailRecords(table)[0].heading, B("H\xD0"));
+  EXPECT_EQ(test::PlainEmailRecords(table)[0].strings, std::vector<Bytes>{B("S\xD1")});
+}
+
+TEST_F(EmailDataTest, ImportRejectsATextThatEndsEarly) {
+  Export(EmailFile({{.strings = {B("a")}}, {.strings = {B("b")}}}),
+         EmailFile({{.strings = {B("a")}}, {.strings = {B("b")}}}));
+  const Bytes old = Read("emaildataGerman.dta");
+  const std::string text = Path("emaildataGerman.dta.txt");
+  EXPECT_EQ(ErrorOf(7777, [&] { Import(B("BOMh\0\r\na\0\r\nh\0\r\n"sv)); }),
+            "Unknown data format for file '" + text +
+                "': the text ends before the separator of a line of record 2 of 2");
+  EXPECT_EQ(ErrorOf(7777, [&] { Import(B("BOMh\0\r\na\0\r\nh\0\r\nb\0"sv)); }),
+            "Unknown data format for file '" + text +
+                "': the text ends before the line end of a line of record 2 of 2");
+  ErrorOf(7777, [&] { Import(B("BOMh\r\na\r\nh\r\nb\r\n"sv)); });
+  ErrorOf(7777, [&] { Import(B("")); });
+  EXPECT_EQ(Read("emaildataGerman.dta"), old);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"emaildata.dta.eng", "emaildataGerman.dta",
+                                               "emaildataGerman.dta.txt"}));
+}
+
+TEST_F(EmailDataTest, EmptyFileAndRecordsWithoutStrings) {
+  const Bytes none = EmailFile({});
+  Export(none, none);
+  EXPECT_TRUE(Text().empty());
+  EXPECT_EQ(Import(B("BOM")), Cat({Int32(0), Int32(8)}));
+  const Bytes bare = EmailFile({{.heading = B("H")}});
+  Export(bare, bare);
+  EXPECT_EQ(Import(WithByteOrderMark(B("Z\0H\r\n"sv))),
+            Cat({Int32(1), Int32(8 + 20 + 2 + 2), Int32(7), Int32(8), Int32(0), Int32(9), Int32(10), B("T"),
+                 B({0}), B("Z"), B({0})}));
+}
+
+TEST_F(EmailDataTest, ImportNeedsTheExportOfTheSameFile) {
+  Write("emaildataGerman.dta.txt", B("BOM"));
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+  const Bytes none = EmailFile({});
+  Export(none, none, "emaildataFrench.dta");
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+  Export(none, none);
+  ErrorOf(7777, [&] { Export(B("short"), none); });
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+}
+
+}  // namespace
+}  // namespace gs

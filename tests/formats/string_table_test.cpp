@@ -1,0 +1,223 @@
+#include "formats/string_table.h"
+
+#include <gtest/gtest.h>
+
+#include "common/fs.h"
+#include "format_test_support.h"
+
+namespace gs {
+namespace {
+
+using test::B;
+using test::Cat;
+using test::ErrorOf;
+using test::Int32;
+using test::StringTableOf;
+using test::WithByteOrderMark;
+using namespace std::literals;
+
+class StringTableTest : public test::ScratchDir {
+ protected:
+  ConversionFiles Files() const {
+    return {Path("FrontFrench.bin"), Path("frontEnglish.bin.eng"), Path("FrontFrench.bin.txt")};
+  }
+  void Export(const Bytes& work, const Bytes& english, const std::string& name = "FrontFrench.bin") {
+    Write("FrontFrench.bin", work);
+    Write("frontEnglish.bin.eng", english);
+    StringTableExport(state_, Files(), name, kt_);
+  }
+  // Exports english (as both tables) for its header block, then imports text.
+  Bytes Import(const Bytes& english, const Bytes& text, const std::string& name = "FrontFrench.bin") {
+    Export(english, english, name);
+    Write("FrontFrench.bin.txt", text);
+    StringTableImport(state_, Files(), name, kt_);
+    return Read("FrontFrench.bin");
+  }
+
+  FormatState state_;
+  KtLibrary kt_;
+};
+
+TEST_F(StringTableTest, ExportWritesOneLinePerEnglishEntryAndKeepsTheHeaderBlock) {
+  const Bytes english = StringTableOf({B("Hi"), B("OK")});
+  Export(StringTableOf({B({0xC3, 0x80}), B("")}), english);
+  EXPECT_EQ(Read("FrontFrench.bin.txt"),
+            B({0xD0, 0x90, 0x00, 0x48, 0x69, 0x0D, 0x0A, 0x00, 0x4F, 0x4B, 0x0D, 0x0A}));
+  EXPECT_EQ(state_.HeaderBlock, Bytes(english.begin(), english.begin() + 24));
+  EXPECT_EQ(state_.StringTableExported, "FrontFrench.bin");
+}
+
+TEST_F(StringTableTest, TheEnglishCountSetsTheLines) {
+  Export(StringTableOf({B("a"), B("b")}), StringTableOf({B("A"), B("B"), B("C")}));
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("a\0A\r\nb\0B\r\n\0C\r\n"sv));
+  Export(StringTableOf({B("a"), B("b"), B("c")}), StringTableOf({B("A"), B("B")}));
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("a\0A\r\nb\0B\r\n"sv));
+}
+
+TEST_F(StringTableTest, ExportDecodesGameTablesAndMasksLineFeeds) {
+  Write("GameFrench.bin", StringTableOf({B({0xC7, 0x80, 0x0A, 0x41})}));
+  Write("gameEnglish.bin.eng", StringTableOf({B({0xC7, 0x80})}));
+  StringTableExport(state_, {Path("GameFrench.bin"), Path("gameEnglish.bin.eng"), Path("t.txt")},
+                    "GameFrench.bin", kt_);
+  EXPECT_EQ(Read("t.txt"), B({0xD0, 0x90, '@', 0x41, 0x00, 0xD0, 0x90, 0x0D, 0x0A}));
+}
+
+TEST_F(StringTableTest, ExportReplacesAnExistingTextFile) {
+  Write("FrontFrench.bin.txt", Bytes(1000, 'x'));
+  Export(StringTableOf({B("a")}), StringTableOf({B("A")}));
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("a\0A\r\n"sv));
+}
+
+TEST_F(StringTableTest, OffsetsOutsideTheFileReadAsEmptyStrings) {
+  Bytes work = StringTableOf({B("a"), B("b"), B("c")});
+  work[16 + 12] = 0xFF;  // entry 0 far past the end
+  work[16 + 12 + 1] = 0xFF;
+  const Bytes negative = Int32(-5);
+  std::copy(negative.begin(), negative.end(), work.begin() + 16 + 16);
+  // Entry 2's string runs into the end of the file.
+  work.pop_back();
+  Export(work, StringTableOf({B("A"), B("B"), B("C")}));
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("\0A\r\n\0B\r\nc\0C\r\n"sv));
+}
+
+TEST_F(StringTableTest, BadTablesAreUnknownFormatAndLeaveTheOldTextWhole) {
+  const Bytes good = StringTableOf({B("A"), B("B")});
+  Bytes zeroCount = good;
+  zeroCount[4] = 0;
+  Bytes negativeCount = good;
+  negativeCount[7] = 0x80;
+  Bytes tooManyEntries = good;
+  tooManyEntries[4] = 9;  // the tables would run past the end
+  Bytes hugeCount = good;
+  hugeCount[7] = 0x10;  // 0x10000002 entries: tables of 2 GB in a tiny file
+  const Bytes shortHeader(good.begin(), good.begin() + 10);
+  Write("FrontFrench.bin.txt", B("old text"));
+  for (const Bytes& bad : {zeroCount, negativeCount, tooManyEntries, hugeCount, shortHeader}) {
+    const std::string d = ErrorOf(7777, [&] { Export(bad, good); });
+    EXPECT_EQ(d, "Unknown data format for file 'FrontFrench.bin'");
+    ErrorOf(7777, [&] { Export(good, bad); });
+  }
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("old text"));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{"FrontFrench.bin", "FrontFrench.bin.txt", "frontEnglish.bin.eng"}));
+  EXPECT_TRUE(state_.StringTableExported.empty());
+}
+
+TEST_F(StringTableTest, TruncatedTablesFailOrEndTheirLastString) {
+  const Bytes good = StringTableOf({B("AB"), B("CD")});  // tables end at 32, strings at 38
+  for (size_t cut : {0, 3, 8, 15, 16, 20, 31}) {
+    ErrorOf(7777, [&] { Export(Bytes(good.begin(), good.begin() + cut), good); });
+  }
+  // A string area cut short ends the string at the end of the file.
+  Export(Bytes(good.begin(), good.begin() + 36), good);
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("AB\0AB\r\nC\0CD\r\n"sv));
+  Export(Bytes(good.begin(), good.begin() + 33), good);
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("A\0AB\r\n\0CD\r\n"sv));
+}
+
+TEST_F(StringTableTest, ImportWithoutTheLibraryLeavesTheTable) {
+  const Bytes table = StringTableOf({B("a")});
+  Export(table, table);
+  Write("FrontFrench.bin.txt", WithByteOrderMark(B("\xD0\x90\0a\r\n"sv)));
+  KtLibrary missing({ExecutableDir() + "no-such-kt.so"});
+  ErrorOf(53, [&] { StringTableImport(state_, Files(), "FrontFrench.bin", missing); });
+  EXPECT_EQ(Read("FrontFrench.bin"), table);
+}
+
+TEST_F(StringTableTest, ArithmeticPastThirtyTwoBitsOverflows) {
+  const Bytes good = StringTableOf({B("A")});
+  Bytes countOverflow = good;
+  countOverflow[7] = 0x40;  // 16 + 4 x count leaves the 32-bit range
+  ErrorOf(6, [&] { Export(countOverflow, good); });
+  Bytes offsetOverflow = good;
+  const Bytes top = Int32(0x7FFFFFFF);
+  std::copy(top.begin(), top.end(), offsetOverflow.begin() + 20);
+  ErrorOf(6, [&] { Export(offsetOverflow, good); });
+  EXPECT_FALSE(Exists("FrontFrench.bin.txt"));
+}
+
+TEST_F(StringTableTest, MissingFilesAndLibraryLeaveNoText) {
+  ErrorOf(53, [&] { StringTableExport(state_, Files(), "FrontFrench.bin", kt_); });
+  KtLibrary missing({ExecutableDir() + "no-such-kt.so"});
+  Write("FrontFrench.bin", StringTableOf({B("a")}));
+  Write("frontEnglish.bin.eng", StringTableOf({B("A")}));
+  ErrorOf(53, [&] { StringTableExport(state_, Files(), "FrontFrench.bin", missing); });
+  EXPECT_FALSE(Exists("FrontFrench.bin.txt"));
+}
+
+TEST_F(StringTableTest, ImportEncodesEachKind) {
+  const Bytes english = StringTableOf({B("x")});
+  const Bytes text = WithByteOrderMark(B({0xD0, 0x9F, 0xD1, 0x80, 0x00, 'P', 'r', 0x0D, 0x0A}));
+  const int32_t base = 16 + 4 + 4;
+  EXPECT_EQ(Import(english, text), Cat({Bytes(english.begin(), english.begin() + 20), Int32(base),
+                                        B({0xC3, 0x8F, 0xC3, 0xB0, 0x00})}));
+  const Bytes game = Import(english, text, "GameFrench.bin");
+  EXPECT_EQ(Bytes(game.begin() + base, game.end()), B({0xC7, 0x8F, 0xC7, 0xB0, 0x00}));
+}
+
+TEST_F(StringTableTest, ImportBuildsTheWholeTable) {
+  const Bytes english = StringTableOf({B("one"), B("two")});
+  const Bytes table = Import(english, B("\xEF\xBB\xBF"
+                                        "A\0one\r\nBC\0two\r\n"sv));
+  EXPECT_EQ(table, Cat({Bytes(english.begin(), english.begin() + 24), Int32(32), Int32(34), B("A"), B({0}),
+                        B("BC"), B({0})}));
+}
+
+TEST_F(StringTableTest, ImportTakesWhatTheLinesHold) {
+  const Bytes two = StringTableOf({B("1"), B("2")});
+  const int32_t base = 16 + 16;
+  // An empty work part, a tab, and a last line with no line end.
+  Bytes t = Import(two, B("BOM\0E1\r\nA\tB\0E2"sv));
+  EXPECT_EQ(Bytes(t.begin() + 24, t.end()), Cat({Int32(base), Int32(base + 1), B({0}), B("A@B"), B({0})}));
+  // A line without separator joins the next; the English part is never read.
+  t = Import(two, B("BOMx\r\ny\0changed\r\nz\0\r\n"sv));
+  EXPECT_EQ(Bytes(t.begin() + base, t.end()), B("x@@y\0z\0"sv));
+  // Bytes after the last separator start no entry but follow the last string.
+  t = Import(two, B("BOMa\0\r\nb\0\r\ntail"sv));
+  EXPECT_EQ(Bytes(t.begin() + base, t.end()), B("a\0b\0tail"sv));
+  EXPECT_EQ(test::Int32At(t, 4), 2);
+}
+
+TEST_F(StringTableTest, ImportRejectsAWrongNumberOfLinesBeforeTouchingTheTable) {
+  const Bytes english = StringTableOf({B("1"), B("2"), B("3")});
+  Export(english, english);
+  Write("FrontFrench.bin", B("old table"));
+  for (const auto& [text, lines] :
+       std::vector<std::pair<Bytes, int>>{{B("BOMa\0\r\nb\0\r\n"sv), 2},
+                                          {B("BOMa\0\r\nb\0\r\nc\0\r\nd\0\r\n"sv), 4},
+                                          {B("BOM"), 0},
+                                          {B("B"), 0},
+                                          {B("BOMno separator at all\r\n"), 0}}) {
+    Write("FrontFrench.bin.txt", text);
+    const std::string d = ErrorOf(7777, [&] { StringTableImport(state_, Files(), "FrontFrench.bin", kt_); });
+    EXPECT_EQ(d, "Unknown data format for file '" + Path("FrontFrench.bin.txt") + "': " +
+                     std::to_string(lines) + " lines with a separator for 3 entries of the English table");
+  }
+  EXPECT_EQ(Read("FrontFrench.bin"), B("old table"));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{"FrontFrench.bin", "FrontFrench.bin.txt", "frontEnglish.bin.eng"}));
+}
+
+TEST_F(StringTableTest, ImportNeedsTheExportOfTheSameTable) {
+  Write("FrontFrench.bin.txt", WithByteOrderMark(B("a\0A\r\n"sv)));
+  ErrorOf(5, [&] { StringTableImport(state_, Files(), "FrontFrench.bin", kt_); });
+  Export(StringTableOf({B("a")}), StringTableOf({B("A")}), "FrontGerman.bin");
+  ErrorOf(5, [&] { StringTableImport(state_, Files(), "FrontFrench.bin", kt_); });
+  EXPECT_EQ(Read("FrontFrench.bin"), StringTableOf({B("a")}));
+  // A failed export takes back what an earlier one left.
+  Export(StringTableOf({B("a")}), StringTableOf({B("A")}));
+  ErrorOf(7777, [&] { Export(B("short"), StringTableOf({B("A")})); });
+  ErrorOf(5, [&] { StringTableImport(state_, Files(), "FrontFrench.bin", kt_); });
+}
+
+TEST_F(StringTableTest, StateCanBeReadWithoutWritingText) {
+  const Bytes english = StringTableOf({B("A"), B("B")});
+  Write("FrontFrench.bin", english);
+  Write("frontEnglish.bin.eng", english);
+  ReadStringTableState(state_, Files(), "FrontFrench.bin");
+  EXPECT_EQ(state_.HeaderBlock, Bytes(english.begin(), english.begin() + 24));
+  EXPECT_FALSE(Exists("FrontFrench.bin.txt"));
+}
+
+}  // namespace
+}  // namespace gs

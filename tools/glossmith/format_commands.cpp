@@ -1,0 +1,142 @@
+// The commands over the localization data formats: export, import, decode,
+// encode and sample-tables.
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+
+#include "catalog/catalog.h"
+#include "common/error.h"
+#include "formats/email_data.h"
+#include "formats/string_table.h"
+#include "tools/glossmith/commands.h"
+#include "tools/sample/sample_tables.h"
+
+namespace gs::cli {
+
+namespace {
+
+std::string TakeRequired(Args& args, const std::string& name) {
+  std::string value = TakeOption(args, name);
+  if (value.empty()) throw UsageError{name + " is needed"};
+  return value;
+}
+
+FileKind TakeType(Args& args, std::string& type) {
+  type = TakeRequired(args, "--type");
+  for (size_t i = 0; i < kFileTypes.size(); ++i) {
+    if (type == kFileTypes[i]) return static_cast<FileKind>(i);
+  }
+  throw UsageError{"unknown type '" + type + "' (Front, Game or E-Mail)"};
+}
+
+// The current file name of a file handled as the given type: the file's own
+// name when its prefix selects that type ("GameFrench.bin"), otherwise the
+// name behind the type ("Game:strings.bin"), so the codec always follows the
+// type asked for.
+std::string CurrentFileNameFor(const std::string& type, FileKind kind, const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  return KindOf(name) == kind ? name : type + ":" + name;
+}
+
+int TakeCount(Args& args, const std::string& name, int fallback, int least) {
+  const std::string text = TakeOption(args, name);
+  if (text.empty()) return fallback;
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < least) {
+    throw UsageError{name + " needs a whole number of at least " + std::to_string(least)};
+  }
+  return value;
+}
+
+// The three files of an export or import, from the command line.
+struct Conversion {
+  FileKind kind;
+  std::string currentFileName;
+  ConversionFiles files;
+};
+
+Conversion TakeConversion(const Args& given) {
+  Args args = given;
+  std::string type;
+  Conversion c;
+  c.kind = TakeType(args, type);
+  c.files.WorkTablePath = TakeRequired(args, "--table");
+  c.files.TemplateCopyPath = TakeRequired(args, "--template");
+  c.files.TextFilePath = TakeRequired(args, "--text");
+  ExpectNoMore(args);
+  c.currentFileName = CurrentFileNameFor(type, c.kind, c.files.WorkTablePath);
+  return c;
+}
+
+// decode and encode: the type's mapping over one whole file, to standard output.
+int Transcode(const Args& given, bool decode) {
+  Args args = given;
+  std::string type;
+  const FileKind kind = TakeType(args, type);
+  if (args.size() != 1) throw UsageError{args.empty() ? "FILE is needed" : "unexpected argument: " + args[1]};
+  const std::string path = args.front();
+  Bytes data = ReadWholeFile(path);
+  const FieldCodec codec(CurrentFileNameFor(type, kind, path), KtLibrary::Shared());
+  if (decode) {
+    codec.Decode(data);
+  } else {
+    codec.Encode(data);
+  }
+  if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout) != 0) {
+    RaiseRuntime(rt::DeviceIoError, "standard output");
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunExport(const Args& args) {
+  const Conversion c = TakeConversion(args);
+  FormatState state;
+  if (c.kind == FileKind::Email) {
+    EmailExport(state, c.files, c.currentFileName, KtLibrary::Shared());
+  } else {
+    StringTableExport(state, c.files, c.currentFileName, KtLibrary::Shared());
+  }
+  std::printf("wrote %s\n", c.files.TextFilePath.c_str());
+  return 0;
+}
+
+int RunImport(const Args& args) {
+  const Conversion c = TakeConversion(args);
+  FormatState state;
+  if (c.kind == FileKind::Email) {
+    ReadEmailState(state, c.files, c.currentFileName, KtLibrary::Shared());
+    EmailImport(state, c.files, c.currentFileName, KtLibrary::Shared());
+  } else {
+    ReadStringTableState(state, c.files, c.currentFileName);
+    StringTableImport(state, c.files, c.currentFileName, KtLibrary::Shared());
+  }
+  std::printf("wrote %s\n", c.files.WorkTablePath.c_str());
+  return 0;
+}
+
+int RunDecode(const Args& args) {
+  return Transcode(args, true);
+}
+
+int RunEncode(const Args& args) {
+  return Transcode(args, false);
+}
+
+int RunSampleTables(const Args& given) {
+  Args args = given;
+  SampleSizes sizes;
+  sizes.Entries = TakeCount(args, "--entries", sizes.Entries, 1);
+  sizes.Records = TakeCount(args, "--records", sizes.Records, 0);
+  sizes.Seed = static_cast<uint32_t>(TakeCount(args, "--seed", static_cast<int>(sizes.Seed), 0));
+  if (args.size() != 1) throw UsageError{args.empty() ? "DIR is needed" : "unexpected argument: " + args[1]};
+  std::error_code ec;
+  std::filesystem::create_directories(args.front(), ec);
+  if (ec) RaiseFileError(ec.value(), args.front());
+  for (const std::string& path : WriteSampleTables(args.front(), sizes)) std::printf("%s\n", path.c_str());
+  return 0;
+}
+
+}  // namespace gs::cli
