@@ -134,8 +134,9 @@ std::vector<std::string_view> SplitLines(std::string_view text, bool& crlf) {
   while (!text.empty()) {
     const size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
+    // Stray carriage returns before a line end go with it.
     if (!line.empty() && line.back() == '\r') {
-      line.remove_suffix(1);
+      while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
       if (first) crlf = true;
     }
     if (end != std::string_view::npos) first = false;

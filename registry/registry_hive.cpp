@@ -173,7 +173,7 @@ LONG HiveRegistry::Load(const std::string& hivePath, RegFile*& file) {
 
   const int fd = ::open(hivePath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return StatusOfErrno(errno);
-  Snapshot fresh;
+  HiveSnapshot fresh;
   fresh.path = hivePath;
   fresh.fd = fd;
   std::string text;

@@ -35,6 +35,20 @@ std::string HivePath();
 // writable. The mode bits count too, because access() grants root everything.
 bool MayWriteHive(const std::string& path);
 
+// The hive as a HiveRegistry last read it. fd keeps that file open, so that
+// its inode number cannot be given to a newer file while the identity below
+// is compared.
+struct HiveSnapshot {
+  std::string path;
+  int fd = -1;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  timespec mtime{};
+  timespec ctime{};
+  RegFile file;
+};
+
 // The module's state: the open key handles and the last hive read. The
 // registry functions use TheHiveRegistry(); tests may make their own.
 class HiveRegistry {
@@ -62,19 +76,6 @@ class HiveRegistry {
     std::string path;  // below HKEY_LOCAL_MACHINE
     REGSAM access = 0;
   };
-  // The hive as last read. fd keeps that file open, so that its inode number
-  // cannot be given to a newer file while the identity below is compared.
-  struct Snapshot {
-    std::string path;
-    int fd = -1;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    timespec mtime{};
-    timespec ctime{};
-    RegFile file;
-  };
-
   LONG Resolve(HKEY hKey, LPCSTR subKey, std::string& hivePath, std::string& path);
   Key* Find(HKEY hKey);
   LONG Load(const std::string& hivePath, RegFile*& file);
@@ -84,7 +85,7 @@ class HiveRegistry {
 
   mutable std::mutex mutex_;
   std::vector<Key> keys_;
-  std::optional<Snapshot> snapshot_;
+  std::optional<HiveSnapshot> snapshot_;
   size_t parses_ = 0;
 };
 

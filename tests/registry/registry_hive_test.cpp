@@ -52,25 +52,43 @@ class HiveTest : public ::testing::Test {
     EXPECT_EQ(hive_.OpenKeyCount(), 0u);
   }
 
-  // Runs reg_hammer with args; returns its process id.
-  static pid_t Spawn(const std::vector<std::string>& args) {
-    const std::string tool = ExecutableDir() + "reg_hammer";
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(tool.c_str()));
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      ::execv(tool.c_str(), argv.data());
-      ::_exit(127);
+  // reg_hammer run with args, killed if a failed check leaves it running.
+  class Hammer {
+   public:
+    explicit Hammer(const std::vector<std::string>& args) {
+      const std::string tool = ExecutableDir() + "reg_hammer";
+      std::vector<char*> argv;
+      argv.push_back(const_cast<char*>(tool.c_str()));
+      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      pid_ = ::fork();
+      if (pid_ == 0) {
+        ::execv(tool.c_str(), argv.data());
+        ::_exit(127);
+      }
     }
-    return pid;
-  }
-  static int Wait(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return status;
-  }
+    ~Hammer() {
+      if (pid_ > 0) Kill();
+    }
+    Hammer(const Hammer&) = delete;
+    Hammer& operator=(const Hammer&) = delete;
+
+    // Waits for the end; true when it ended with status 0.
+    bool Succeeded() {
+      int status = 0;
+      ::waitpid(pid_, &status, 0);
+      pid_ = -1;
+      return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    void Kill() {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+    }
+
+   private:
+    pid_t pid_ = -1;
+  };
 
   testing::ScratchHive hive_;
   const std::string path_ = HivePath();
@@ -310,7 +328,8 @@ TEST_F(HiveTest, AnotherUsersHiveCanBeReadButNotOpenedWithFullAccess) {
       ::_exit(e.Description() == "RegOpenKeyEx failed!" ? 0 : 14);
     }
   }
-  const int status = Wait(pid);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
@@ -360,12 +379,10 @@ TEST_F(HiveTest, ReadsParseOnlyAChangedFile) {
 
 TEST_F(HiveTest, TwoProcessesWritingAtOnceLoseNoValue) {
   const std::string key = "Software\\Glossmith Tests\\Busy";
-  const pid_t a = Spawn({key, "A", "1000"});
-  const pid_t b = Spawn({key, "B", "1000"});
-  const int statusA = Wait(a);
-  const int statusB = Wait(b);
-  ASSERT_TRUE(WIFEXITED(statusA) && WEXITSTATUS(statusA) == 0);
-  ASSERT_TRUE(WIFEXITED(statusB) && WEXITSTATUS(statusB) == 0);
+  Hammer a({key, "A", "1000"});
+  Hammer b({key, "B", "1000"});
+  ASSERT_TRUE(a.Succeeded());
+  ASSERT_TRUE(b.Succeeded());
   for (int i = 0; i < 1000; ++i) {
     ASSERT_EQ(GetRegDWord(HKEY_LOCAL_MACHINE, key, "A" + std::to_string(i)), i);
     ASSERT_EQ(GetRegDWord(HKEY_LOCAL_MACHINE, key, "B" + std::to_string(i)), i);
@@ -380,21 +397,37 @@ TEST_F(HiveTest, KillDuringAWriteLeavesAWholeHive) {
   for (auto& b : blob) b = static_cast<BYTE>(random());
   StoreRegValue("test", HKEY_LOCAL_MACHINE, key, "Blob", REG_BINARY, blob);
 
-  int writes = 0;
+  auto identity = [&] {
+    struct stat st {};
+    ::stat(path_.c_str(), &st);
+    return std::make_pair(st.st_ino, st.st_mtim.tv_nsec);
+  };
   for (int round = 0; round < 6; ++round) {
-    const pid_t pid = Spawn({key, "Counter", "forever"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(200 + 37 * round));
-    ::kill(pid, SIGKILL);
-    Wait(pid);
+    // Once the writer has replaced the file, it is amid its writes: kill it
+    // a little later, at a random point of some write.
+    const auto before = identity();
+    Hammer writer({key, "Counter", "forever"});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (identity() == before && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_NE(identity(), before) << "the writer wrote nothing";
+    // Readers meanwhile see whole files only.
+    const auto killAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(20 + random() % 100);
+    do {
+      const RegFile file = RegFile::Parse(HiveText(), path_);  // raises if half-written
+      const RegValue* stored = file.FindValue(key, "Blob");
+      ASSERT_NE(stored, nullptr);
+      EXPECT_EQ(stored->data, blob);
+    } while (std::chrono::steady_clock::now() < killAt);
+    writer.Kill();
 
-    const RegFile file = RegFile::Parse(HiveText(), path_);  // raises if half-written
+    const RegFile file = RegFile::Parse(HiveText(), path_);
     const RegValue* stored = file.FindValue(key, "Blob");
     ASSERT_NE(stored, nullptr);
     EXPECT_EQ(stored->data, blob);
-    if (file.FindValue(key, "Counter") != nullptr)
-      writes += GetRegDWord(HKEY_LOCAL_MACHINE, key, "Counter") + 1;
+    EXPECT_NE(file.FindValue(key, "Counter"), nullptr);
   }
-  EXPECT_GT(writes, 6);  // the writers did get to write, so the kills came amid writes
 }
 
 }  // namespace
