@@ -22,8 +22,16 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+char FoldChar(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool EqualsFolded(std::string_view a, std::string_view b) {
-  return RegFile::Fold(a) == RegFile::Fold(b);
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldChar(a[i]) != FoldChar(b[i])) return false;
+  }
+  return true;
 }
 
 bool StartsWithFolded(std::string_view s, std::string_view prefix) {
@@ -151,9 +159,7 @@ std::vector<std::string_view> SplitLines(std::string_view text, bool& crlf) {
 
 std::string RegFile::Fold(std::string_view name) {
   std::string out(name);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : out) c = FoldChar(c);
   return out;
 }
 
@@ -286,7 +292,7 @@ RegFile RegFile::Parse(std::string_view text, const std::string& fileName) {
 
     const size_t sectionIndex = file.sections_.size() - 1;
     Section& section = file.sections_.back();
-    file.values_[Fold(section.path) + '\0' + Fold(entry.name)] = {sectionIndex, section.entries.size()};
+    file.values_[section.folded + '\0' + Fold(entry.name)] = {sectionIndex, section.entries.size()};
     section.entries.push_back(std::move(entry));
   }
   return file;
@@ -308,8 +314,9 @@ bool RegFile::IsValidKeyPath(std::string_view path) {
 
 void RegFile::AddSectionParsed(std::string header, std::string path) {
   IndexKey(path);
-  sectionOf_[Fold(path)] = sections_.size();
-  sections_.push_back(Section{std::move(header), std::move(path), {}});
+  std::string folded = Fold(path);
+  sectionOf_[folded] = sections_.size();
+  sections_.push_back(Section{std::move(header), std::move(path), std::move(folded), {}});
 }
 
 void RegFile::IndexKey(std::string_view path) {
@@ -395,11 +402,8 @@ bool RegFile::SetValue(std::string_view keyPath, std::string_view valueName, Reg
   entry.isValue = true;
   entry.name = std::string(valueName);
   entry.value = std::move(value);
+  // Only comments and blank lines follow: no indexed value moves.
   entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
-  // Entries after the insertion point moved one place on.
-  for (auto& [key, place] : values_) {
-    if (place.first == s && place.second >= at) ++place.second;
-  }
   values_[id] = {s, at};
   return true;
 }

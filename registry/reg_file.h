@@ -74,6 +74,7 @@ class RegFile {
   struct Section {
     std::string header;  // the "[...]" line
     std::string path;    // below HKEY_LOCAL_MACHINE, as written
+    std::string folded;  // the path in lower case
     std::vector<Entry> entries;
   };
 

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int32_t kReadError = -2147215503;  // 0x80041771
 
-class BasRegistryTest : public ::testing::Test {
+class BasRegistryTest : public testing::RegistryTest {
  protected:
   std::string Key(const std::string& sub) const { return hive_.Root() + "\\" + sub; }
 
@@ -27,23 +27,6 @@ class BasRegistryTest : public ::testing::Test {
   void PutText(const std::string& key, const std::string& name, const std::string& text) {
     Put(key, name, REG_SZ, std::vector<BYTE>(text.begin(), text.end()));
   }
-
-  // Runs call, which must raise the given error, and checks that no key handle stayed open.
-  template <typename F>
-  void ExpectError(F call, int32_t number, const std::string& source, const std::string& description) {
-    try {
-      call();
-      ADD_FAILURE() << "no error raised; expected " << description;
-    } catch (const Error& e) {
-      EXPECT_EQ(e.Number(), number);
-      EXPECT_EQ(e.Source(), source);
-      EXPECT_EQ(e.Description(), description);
-      EXPECT_EQ(e.HelpFile(), "");
-    }
-    EXPECT_EQ(hive_.OpenKeyCount(), 0u);
-  }
-
-  testing::ScratchHive hive_;
 };
 
 TEST_F(BasRegistryTest, ErrorNumbersAreTheUserDefinedOnes) {
@@ -80,7 +63,7 @@ TEST_F(BasRegistryTest, SetCreatesTheKeyWithItsParentsAndReadsBack) {
 
   SetRegDWord(HKEY_LOCAL_MACHINE, deep, "TypeId", 0);  // an existing value is replaced
   EXPECT_EQ(GetRegDWord(HKEY_LOCAL_MACHINE, deep, "TypeId"), 0);
-  EXPECT_EQ(hive_.OpenKeyCount(), 0u);
+  ExpectNoOpenKey();
 }
 
 TEST_F(BasRegistryTest, MinusOneIsStoredAsAllOnesDWord) {
@@ -136,7 +119,7 @@ TEST_F(BasRegistryTest, TextReadDropsTheLastByte) {
   // The type is not looked at: a number reads as its first three bytes.
   SetRegDWord(HKEY_LOCAL_MACHINE, key, "Number", 0x00434241);
   EXPECT_EQ(GetRegString(HKEY_LOCAL_MACHINE, key, "Number"), "ABC");
-  EXPECT_EQ(hive_.OpenKeyCount(), 0u);
+  ExpectNoOpenKey();
 }
 
 TEST_F(BasRegistryTest, TextOfMoreThan254CharactersDoesNotFit) {
@@ -214,7 +197,7 @@ TEST_F(BasRegistryTest, ValueExistsAndTextStore) {
   EXPECT_FALSE(RegValueExists(HKEY_LOCAL_MACHINE, Key("NHL06"), "Install Dir"));
   SetRegString(HKEY_LOCAL_MACHINE, Key("NHL06"), "Install Dir", "");
   EXPECT_TRUE(RegValueExists(HKEY_LOCAL_MACHINE, Key("NHL06"), "install dir"));
-  EXPECT_EQ(hive_.OpenKeyCount(), 0u);
+  ExpectNoOpenKey();
 }
 
 TEST_F(BasRegistryTest, ClosingAnUnknownHandleFails) {

@@ -27,7 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class HiveTest : public ::testing::Test {
+class HiveTest : public testing::RegistryTest {
  protected:
   static std::string Text(const std::string& path) {
     const Bytes b = ReadWholeFile(path);
@@ -37,19 +37,6 @@ class HiveTest : public ::testing::Test {
   void WriteHive(const std::string& text) const {
     fs::create_directories(fs::path(path_).parent_path());
     WriteWholeFile(path_, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-  }
-
-  template <typename F>
-  void ExpectError(F call, int32_t number, const std::string& source, const std::string& description) {
-    try {
-      call();
-      ADD_FAILURE() << "no error raised; expected " << description;
-    } catch (const Error& e) {
-      EXPECT_EQ(e.Number(), number);
-      EXPECT_EQ(e.Source(), source);
-      EXPECT_EQ(e.Description(), description);
-    }
-    EXPECT_EQ(hive_.OpenKeyCount(), 0u);
   }
 
   // reg_hammer run with args, killed if a failed check leaves it running.
@@ -90,7 +77,6 @@ class HiveTest : public ::testing::Test {
     pid_t pid_ = -1;
   };
 
-  testing::ScratchHive hive_;
   const std::string path_ = HivePath();
 };
 
@@ -255,7 +241,7 @@ TEST_F(HiveTest, DamagedHiveIsReportedWithFileAndLineAndLeftAlone) {
       }
     }
     EXPECT_EQ(HiveText(), c.text);
-    EXPECT_EQ(hive_.OpenKeyCount(), 0u);
+    ExpectNoOpenKey();
   }
 }
 

@@ -41,7 +41,7 @@ std::string ScratchHive::Root() const {
   return "Software\\Glossmith Tests";
 }
 
-size_t ScratchHive::OpenKeyCount() const {
+std::optional<size_t> ScratchHive::OpenKeyCount() const {
   return TheHiveRegistry().OpenKeyCount();
 }
 
