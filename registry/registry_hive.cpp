@@ -65,6 +65,20 @@ class HiveLock {
   int fd_ = -1;
 };
 
+// What tells one version of the hive file from another.
+void TakeIdentity(HiveSnapshot& snapshot, const struct stat& st) {
+  snapshot.dev = st.st_dev;
+  snapshot.ino = st.st_ino;
+  snapshot.size = st.st_size;
+  snapshot.mtime = st.st_mtim;
+  snapshot.ctime = st.st_ctim;
+}
+
+bool SameIdentity(const HiveSnapshot& snapshot, const struct stat& st) {
+  return snapshot.dev == st.st_dev && snapshot.ino == st.st_ino && snapshot.size == st.st_size &&
+         SameTime(snapshot.mtime, st.st_mtim) && SameTime(snapshot.ctime, st.st_ctim);
+}
+
 LONG StatusOfErrno(int e) {
   return e == EACCES || e == EPERM || e == EROFS ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_IO_FAILED;
 }
@@ -164,9 +178,7 @@ LONG HiveRegistry::Load(const std::string& hivePath, RegFile*& file) {
     file = &snapshot_->file;
     return ERROR_SUCCESS;
   }
-  if (snapshot_ && snapshot_->path == hivePath && snapshot_->fd >= 0 && snapshot_->dev == st.st_dev &&
-      snapshot_->ino == st.st_ino && snapshot_->size == st.st_size &&
-      SameTime(snapshot_->mtime, st.st_mtim) && SameTime(snapshot_->ctime, st.st_ctim)) {
+  if (snapshot_ && snapshot_->path == hivePath && snapshot_->fd >= 0 && SameIdentity(*snapshot_, st)) {
     file = &snapshot_->file;
     return ERROR_SUCCESS;
   }
@@ -193,11 +205,7 @@ LONG HiveRegistry::Load(const std::string& hivePath, RegFile*& file) {
     ::close(fd);
     return ERROR_REGISTRY_IO_FAILED;
   }
-  fresh.dev = st.st_dev;
-  fresh.ino = st.st_ino;
-  fresh.size = st.st_size;
-  fresh.mtime = st.st_mtim;
-  fresh.ctime = st.st_ctim;
+  TakeIdentity(fresh, st);
   try {
     fresh.file = RegFile::Parse(text, hivePath);
   } catch (...) {
@@ -242,29 +250,20 @@ LONG HiveRegistry::Change(const std::string& hivePath, const std::function<LONG(
   }
   if (snapshot_->fd >= 0) ::close(snapshot_->fd);
   snapshot_->fd = fd;
-  snapshot_->dev = st.st_dev;
-  snapshot_->ino = st.st_ino;
-  snapshot_->size = st.st_size;
-  snapshot_->mtime = st.st_mtim;
-  snapshot_->ctime = st.st_ctim;
+  TakeIdentity(*snapshot_, st);
   return status;
 }
 
 LONG HiveRegistry::OpenKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired, PHKEY result) {
-  if (result == nullptr) return ERROR_INVALID_PARAMETER;
-  *result = nullptr;
-  std::lock_guard guard(mutex_);
-  std::string hivePath, path;
-  if (const LONG status = Resolve(hKey, subKey, hivePath, path); status != ERROR_SUCCESS) return status;
-  RegFile* file = nullptr;
-  if (const LONG status = Load(hivePath, file); status != ERROR_SUCCESS) return status;
-  if (!file->KeyExists(path)) return ERROR_FILE_NOT_FOUND;
-  if ((samDesired & kWriteRights) != 0 && !MayWriteHive(hivePath)) return ERROR_ACCESS_DENIED;
-  *result = Allocate(std::move(hivePath), std::move(path), samDesired);
-  return ERROR_SUCCESS;
+  return Open(hKey, subKey, samDesired, result, false, nullptr);
 }
 
 LONG HiveRegistry::CreateKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired, PHKEY result, LPDWORD disposition) {
+  return Open(hKey, subKey, samDesired, result, true, disposition);
+}
+
+LONG HiveRegistry::Open(HKEY hKey, LPCSTR subKey, REGSAM samDesired, PHKEY result, bool create,
+                        LPDWORD disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   std::lock_guard guard(mutex_);
@@ -274,6 +273,7 @@ LONG HiveRegistry::CreateKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired, PHKEY 
   if (const LONG status = Load(hivePath, file); status != ERROR_SUCCESS) return status;
   bool created = false;
   if (!file->KeyExists(path)) {
+    if (!create) return ERROR_FILE_NOT_FOUND;
     if (!MayWriteHive(hivePath)) return ERROR_ACCESS_DENIED;
     const LONG status = Change(hivePath, [&](RegFile& f, bool& changed) {
       changed = created = f.CreateKey(path);

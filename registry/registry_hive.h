@@ -76,6 +76,7 @@ class HiveRegistry {
     std::string path;  // below HKEY_LOCAL_MACHINE
     REGSAM access = 0;
   };
+  LONG Open(HKEY hKey, LPCSTR subKey, REGSAM samDesired, PHKEY result, bool create, LPDWORD disposition);
   LONG Resolve(HKEY hKey, LPCSTR subKey, std::string& hivePath, std::string& path);
   Key* Find(HKEY hKey);
   LONG Load(const std::string& hivePath, RegFile*& file);

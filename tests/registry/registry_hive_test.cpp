@@ -160,26 +160,13 @@ TEST_F(HiveTest, HandWrittenFileIsReadAndKeptAsWritten) {
   SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "TypeId", 2);
   SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "WordGoToLine", 300);
   SetRegDWord(HKEY_LOCAL_MACHINE, "Software\\Other", "X", 3);
-  EXPECT_EQ(HiveText(),
-            "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-            "\r\n"
-            "; the game, as its installer left it\r\n"
-            "[HKLM\\SOFTWARE\\DE ROROVO\\NHL06]\r\n"
-            "\"Install Dir\" = \"/games/nhl06/\"\r\n"
-            "\"Path\"=\"C:\\Windows\"\r\n"
-            "\r\n"
-            "[HKEY_LOCAL_MACHINE\\Software\\DE ROROVO\\Kt06]\r\n"
-            "\"TypeId\"=dword:00000002\r\n"
-            "\"LanguageId\"=DWORD:5\r\n"
-            "; keep backups\r\n"
-            "\"MakeBackup\"=dword:00000001\r\n"
-            "\"Blob\"=hex:01,02,\\\r\n"
-            "  03,04\r\n"
-            "\"Expand\"=hex(2):25,00\r\n"
-            "\"WordGoToLine\"=dword:0000012c\r\n"
-            "\r\n"
-            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n"
-            "\"X\"=dword:00000003\r\n");
+  // Only the changed line differs; the new value follows the key's last
+  // value, the new key comes last.
+  std::string expected = original;
+  expected.replace(expected.find("dword:00000001"), 14, "dword:00000002");
+  expected.insert(expected.rfind("\r\n\r\n") + 2, "\"WordGoToLine\"=dword:0000012c\r\n");
+  expected += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n\"X\"=dword:00000003\r\n";
+  EXPECT_EQ(HiveText(), expected);
 }
 
 TEST_F(HiveTest, ReadsRegeditsUtf16Export) {
