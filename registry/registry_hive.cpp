@@ -1,6 +1,7 @@
 // POSIX side of the registry layer: HKEY_LOCAL_MACHINE in a text file.
 #include "registry/registry_hive.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -45,9 +46,13 @@ class HiveLock {
  public:
   explicit HiveLock(const std::string& hivePath) {
     fd_ = ::open((hivePath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0) return;
+    if (fd_ < 0) {
+      error_ = errno;
+      return;
+    }
     while (::flock(fd_, LOCK_EX) != 0) {
       if (errno != EINTR) {
+        error_ = errno;
         ::close(fd_);
         fd_ = -1;
         return;
@@ -60,10 +65,26 @@ class HiveLock {
   HiveLock(const HiveLock&) = delete;
   HiveLock& operator=(const HiveLock&) = delete;
   bool Held() const { return fd_ >= 0; }
+  int Error() const { return error_; }
 
  private:
   int fd_ = -1;
+  int error_ = 0;
 };
+
+// Removes the temporary files that writers killed amid a write left beside
+// the hive. Only a writer holding the lock has one, so under the lock every
+// one found is left over.
+void RemoveLeftovers(const std::string& hivePath) {
+  const std::string prefix = hivePath.substr(hivePath.find_last_of('/') + 1) + ".~";
+  const std::string dir = ParentOf(hivePath);
+  DIR* listing = ::opendir(dir.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = ::readdir(listing)) {
+    if (std::string_view(entry->d_name).starts_with(prefix)) ::unlink((dir + "/" + entry->d_name).c_str());
+  }
+  ::closedir(listing);
+}
 
 // What tells one version of the hive file from another.
 void TakeIdentity(HiveSnapshot& snapshot, const struct stat& st) {
@@ -224,22 +245,24 @@ LONG HiveRegistry::Change(const std::string& hivePath, const std::function<LONG(
   std::filesystem::create_directories(ParentOf(hivePath), ec);
   if (ec) return StatusOfErrno(ec.value());
   const HiveLock lock(hivePath);
-  if (!lock.Held()) return StatusOfErrno(errno);
+  if (!lock.Held()) return StatusOfErrno(lock.Error());
+  RemoveLeftovers(hivePath);
 
   // What another process wrote before the lock was ours counts.
   RegFile* file = nullptr;
   if (const LONG status = Load(hivePath, file); status != ERROR_SUCCESS) return status;
   bool changed = false;
-  const LONG status = change(*file, changed);
-  if (!changed) return status;
-
-  const std::string text = file->Serialize();
+  LONG status = ERROR_SUCCESS;
   try {
+    status = change(*file, changed);
+    if (!changed) return status;
+    const std::string text = file->Serialize();
     WriteWholeFile(hivePath, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-  } catch (const Error&) {
-    Forget();  // the file in memory no longer matches the file on disk
+  } catch (...) {
+    Forget();  // the hive in memory may no longer match the file
     return ERROR_REGISTRY_IO_FAILED;
   }
+
   // The file just written is the snapshot now; no need to read it back.
   const int fd = ::open(hivePath.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st {};

@@ -401,6 +401,13 @@ TEST_F(HiveTest, KillDuringAWriteLeavesAWholeHive) {
     EXPECT_EQ(stored->data, blob);
     EXPECT_NE(file.FindValue(key, "Counter"), nullptr);
   }
+
+  // The next write clears away the temporary files of killed writers.
+  SetRegDWord(HKEY_LOCAL_MACHINE, key, "Counter", -1);
+  for (const auto& entry : fs::directory_iterator(fs::path(path_).parent_path())) {
+    EXPECT_TRUE(entry.path().filename() == "registry.reg" || entry.path().filename() == "registry.reg.lock")
+        << entry.path();
+  }
 }
 
 }  // namespace
