@@ -1,0 +1,60 @@
+// Windows side of the registry layer: advapi32's own functions.
+#include "registry/registry_api.h"
+// After the layer's header, whose names <windows.h> defines as macros.
+#include <windows.h>
+
+namespace gs {
+
+namespace {
+
+// advapi32 takes its own DWORD (unsigned long); a null pointer stays null.
+class DwordArg {
+ public:
+  explicit DwordArg(DWORD* p) : p_(p), v_(p != nullptr ? *p : 0) {}
+  ~DwordArg() {
+    if (p_ != nullptr) *p_ = static_cast<DWORD>(v_);
+  }
+  DwordArg(const DwordArg&) = delete;
+  DwordArg& operator=(const DwordArg&) = delete;
+  ::DWORD* Get() { return p_ != nullptr ? &v_ : nullptr; }
+
+ private:
+  DWORD* p_;
+  ::DWORD v_;
+};
+
+}  // namespace
+
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
+  return ::RegOpenKeyExA(hKey, lpSubKey, ulOptions, samDesired, phkResult);
+}
+
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                      LPDWORD lpcbData) {
+  DwordArg reserved(lpReserved), type(lpType), size(lpcbData);
+  return ::RegQueryValueExA(hKey, lpValueName, reserved.Get(), type.Get(), lpData, size.Get());
+}
+
+LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
+                     REGSAM samDesired, const void* lpSecurityAttributes, PHKEY phkResult,
+                     LPDWORD lpdwDisposition) {
+  DwordArg disposition(lpdwDisposition);
+  return ::RegCreateKeyExA(hKey, lpSubKey, Reserved, lpClass, dwOptions, samDesired,
+                           static_cast<LPSECURITY_ATTRIBUTES>(const_cast<void*>(lpSecurityAttributes)),
+                           phkResult, disposition.Get());
+}
+
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,
+                    DWORD cbData) {
+  return ::RegSetValueExA(hKey, lpValueName, Reserved, dwType, lpData, cbData);
+}
+
+LONG RegCloseKey(HKEY hKey) {
+  return ::RegCloseKey(hKey);
+}
+
+std::string RegistryLocation() {
+  return "HKEY_LOCAL_MACHINE";
+}
+
+}  // namespace gs
