@@ -15,6 +15,12 @@ function(glossmith_test name)
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+      # Run through the emulator (Wine) against the wineserver of the fixture
+      # "emulator" (tests/CMakeLists.txt).
+      set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED emulator
+                           ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+    endif()
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
   endif()
