@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <limits>
 
 namespace gs {
@@ -46,14 +45,6 @@ TEST(Error, RuntimeErrorWithDetailNamesIt) {
   } catch (const Error& e) {
     EXPECT_EQ(e.Description(), "File not found: kt");
   }
-}
-
-TEST(Error, SystemErrorsMapToFileErrors) {
-  EXPECT_EQ(FileErrorNumber(ENOENT), 53);
-  EXPECT_EQ(FileErrorNumber(ENOTDIR), 76);
-  EXPECT_EQ(FileErrorNumber(EACCES), 75);
-  EXPECT_EQ(FileErrorNumber(ENOSPC), 61);
-  EXPECT_EQ(FileErrorNumber(EIO), 57);
 }
 
 TEST(Error, CheckedArithmeticOverflowsAsTheRuntimeDoes) {

@@ -1,11 +1,10 @@
 // The glossmith commands over the formats, run as the built program.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-
+#include "catalog/command_line.h"
 #include "common/fs.h"
 #include "format_test_support.h"
+#include "tests/support/test_process.h"
 #include "tools/sample/sample_tables.h"
 
 namespace gs {
@@ -20,20 +19,14 @@ struct Outcome {
   std::string err;
 };
 
-class GlossmithCli : public test::ScratchDir {
+class GlossmithCli : public test::ScratchFolderTest {
  protected:
+  // Runs the program with the arguments of a command line (no paths with blanks).
   Outcome Glossmith(const std::string& args) {
-    const std::string command = "'" + ExecutableDir() + "glossmith' " + args + " >'" + Path("stdout") +
-                                "' 2>'" + Path("stderr") + "'";
-    const int status = std::system(command.c_str());
-    const auto text = [&](const std::string& name) {
-      const Bytes b = Read(name);
-      return std::string(b.begin(), b.end());
-    };
-    Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, text("stdout"), text("stderr")};
-    std::filesystem::remove(Path("stdout"));
-    std::filesystem::remove(Path("stderr"));
-    return run;
+    std::vector<std::string> argv = SplitCommandLine("glossmith " + args);
+    argv[0] = ExecutableDir() + GS_GLOSSMITH;
+    test::ProgramResult run = test::RunProgram(argv);
+    return {run.exitCode, std::move(run.out), std::move(run.err)};
   }
   std::string Conversion(const std::string& type, const std::string& table, const std::string& english,
                          const std::string& text) {

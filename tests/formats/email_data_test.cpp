@@ -38,7 +38,7 @@ Bytes EmailFile(const std::vector<Record>& records) {
               area});
 }
 
-class EmailDataTest : public test::ScratchDir {
+class EmailDataTest : public test::ScratchFolderTest {
  protected:
   ConversionFiles Files() const {
     return {Path("emaildataGerman.dta"), Path("emaildata.dta.eng"), Path("emaildataGerman.dta.txt")};

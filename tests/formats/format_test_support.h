@@ -93,7 +93,7 @@ std::string ErrorOf(int32_t number, Fn fn) {
 }
 
 // A scratch folder per test, removed afterwards.
-class ScratchDir : public ::testing::Test {
+class ScratchFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /

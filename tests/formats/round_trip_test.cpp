@@ -30,7 +30,7 @@ bool HoldsStoredLetter(const Bytes& text, FileKind kind) {
   return false;
 }
 
-class RoundTrip : public test::ScratchDir {
+class RoundTrip : public test::ScratchFolderTest {
  protected:
   ConversionFiles Files(const std::string& name, FileKind kind) const {
     return {Path(name), Path(TemplateNameOf(kind) + ".eng"), Path(name + ".txt")};

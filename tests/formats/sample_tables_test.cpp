@@ -94,7 +94,7 @@ TEST(SampleTables, StoredFormOfTheRoundTripLetters) {
   EXPECT_EQ(StoredForm("Jágr ™", FileKind::Game), test::B("Jágr ™"));
 }
 
-class SampleFolder : public test::ScratchDir {};
+class SampleFolder : public test::ScratchFolderTest {};
 
 TEST_F(SampleFolder, HoldsEveryTableUnderItsCatalogName) {
   const std::vector<std::string> written =

@@ -16,7 +16,7 @@ using test::StringTableOf;
 using test::WithByteOrderMark;
 using namespace std::literals;
 
-class StringTableTest : public test::ScratchDir {
+class StringTableTest : public test::ScratchFolderTest {
  protected:
   ConversionFiles Files() const {
     return {Path("FrontFrench.bin"), Path("frontEnglish.bin.eng"), Path("FrontFrench.bin.txt")};

@@ -1,8 +1,7 @@
 // Running programs and keeping files in a scratch folder, for tests.
 #pragma once
 
-#include <sys/types.h>
-
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,14 +15,25 @@ struct ProgramResult {
 };
 
 // Runs a program with the given arguments (argv[0] is the program's path)
-// and collects its exit code and output.
+// and collects its exit code and output. On Windows the exit code is the
+// full 32-bit value, as GetExitCodeProcess gives it.
 ProgramResult RunProgram(const std::vector<std::string>& argv);
 
-// Starts a program with its output discarded; returns its process id.
-pid_t StartProgram(const std::vector<std::string>& argv);
+struct KilledRun {
+  bool killed = false;  // the program was still running and was killed
+  int exitCode = -1;    // when it ended by itself
+  double micros = 0;    // from the start until it was gone
+};
+
+// Starts a program with its output discarded and kills it after the delay
+// (SIGKILL on POSIX, TerminateProcess on Windows) unless it has ended by then.
+KilledRun RunAndKillAfter(const std::vector<std::string>& argv, std::chrono::microseconds delay);
 
 // The archive tool built beside the test binaries.
 std::string ImpBigPath();
+
+// The whole content of a file; empty when it cannot be read.
+std::string ReadAll(const std::string& path);
 
 // A fresh folder, removed with everything in it when the object goes.
 class ScratchDir {

@@ -1,0 +1,4 @@
+// A library that loads like kt but exports something else.
+extern "C" int KtDecoy() {
+  return 1;
+}

@@ -1,0 +1,112 @@
+// Windows side of the test helpers: CreateProcessA with the output going to
+// files, and scratch folders below the temporary folder.
+#include <windows.h>
+
+#include <atomic>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+#include "catalog/command_line.h"
+#include "tests/support/test_process.h"
+
+namespace gs::test {
+
+namespace {
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (h_ != nullptr && h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE Get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+// A file the child inherits as one of its standard handles.
+HANDLE OpenInherited(const std::string& path, bool write) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE h =
+      ::CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherit, write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
+  return h;
+}
+
+// Starts the program with its standard handles on the given files; returns
+// the handle of its process.
+HANDLE Start(const std::vector<std::string>& argv, const std::string& out, const std::string& err) {
+  std::string line;
+  for (const std::string& a : argv) line += (line.empty() ? "" : " ") + CommandLineArgument(a);
+  const Handle in(OpenInherited("NUL", false));
+  const Handle outFile(OpenInherited(out, true));
+  const Handle errFile(OpenInherited(err, true));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in.Get();
+  startup.hStdOutput = outFile.Get();
+  startup.hStdError = errFile.Get();
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA(argv[0].c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+    throw std::runtime_error("cannot start " + argv[0]);
+  }
+  ::CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+int ExitCodeOf(const Handle& process) {
+  ::WaitForSingleObject(process.Get(), INFINITE);
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.Get(), &code);
+  return static_cast<int>(code);
+}
+
+// The exit code that TerminateProcess gives a killed program.
+constexpr UINT kKilled = 0xDEADu;
+
+}  // namespace
+
+ProgramResult RunProgram(const std::vector<std::string>& argv) {
+  const ScratchDir scratch("run");
+  ProgramResult r;
+  r.exitCode = ExitCodeOf(Handle(Start(argv, scratch / "out", scratch / "err")));
+  r.out = ReadAll(scratch / "out");
+  r.err = ReadAll(scratch / "err");
+  return r;
+}
+
+KilledRun RunAndKillAfter(const std::vector<std::string>& argv, std::chrono::microseconds delay) {
+  const auto start = std::chrono::steady_clock::now();
+  const Handle process(Start(argv, "NUL", "NUL"));
+  std::this_thread::sleep_for(delay);
+  ::TerminateProcess(process.Get(), kKilled);
+  const int code = ExitCodeOf(process);
+  KilledRun r;
+  r.micros = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+  r.killed = code == static_cast<int>(kKilled);
+  r.exitCode = r.killed ? -1 : code;
+  return r;
+}
+
+ScratchDir::ScratchDir(const std::string& tag) {
+  static std::atomic<unsigned> serial{0};
+  const std::filesystem::path temp = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const std::string name =
+        "gs-" + tag + "-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(serial++);
+    if (std::filesystem::create_directory(temp / name)) {
+      path_ = (temp / name).string() + "\\";
+      return;
+    }
+  }
+  throw std::runtime_error("cannot make a scratch folder in " + temp.string());
+}
+
+}  // namespace gs::test
