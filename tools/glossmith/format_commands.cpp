@@ -9,6 +9,7 @@
 #include "formats/email_data.h"
 #include "formats/string_table.h"
 #include "tools/glossmith/commands.h"
+#include "tools/glossmith/standard_output.h"
 #include "tools/sample/sample_tables.h"
 
 namespace gs::cli {
@@ -83,6 +84,7 @@ int Transcode(const Args& given, bool decode) {
   } else {
     codec.Encode(data);
   }
+  UseBinaryStandardOutput();
   if (std::fwrite(data.data(), 1, data.size(), stdout) != data.size() || std::fflush(stdout) != 0) {
     RaiseRuntime(rt::DeviceIoError, "standard output");
   }
