@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalog/shell_wait.h"
+#include "common/error.h"
 
 namespace gs {
 
@@ -25,11 +26,14 @@ int32_t RunAndWait(const std::string& applicationName, const std::string& comman
                       nullptr, nullptr, &startup, &process)) {
     RaiseFileMissing(applicationName);
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exitCode = 0;
-  GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
+  DWORD exitCode = 0;
+  const bool ended = WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(process.hProcess, &exitCode);
+  const DWORD error = GetLastError();
   CloseHandle(process.hProcess);
+  // Without the program's own exit code, its run cannot pass for a success.
+  if (!ended) RaiseFileError(static_cast<int>(error), applicationName);
   return static_cast<int32_t>(exitCode);
 }
 
