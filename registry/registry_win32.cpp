@@ -23,10 +23,15 @@ class DwordArg {
   ::DWORD v_;
 };
 
+// The game's 32-bit installer writes its key into the 32-bit view of the
+// registry, where the program's own settings have always been kept too. A
+// 64-bit build asks for that view; for a 32-bit build it is the only one.
+constexpr REGSAM kView = KEY_WOW64_32KEY;
+
 }  // namespace
 
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
-  return ::RegOpenKeyExA(hKey, lpSubKey, ulOptions, samDesired, phkResult);
+  return ::RegOpenKeyExA(hKey, lpSubKey, ulOptions, samDesired | kView, phkResult);
 }
 
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
@@ -39,7 +44,7 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, 
                      REGSAM samDesired, const void* lpSecurityAttributes, PHKEY phkResult,
                      LPDWORD lpdwDisposition) {
   DwordArg disposition(lpdwDisposition);
-  return ::RegCreateKeyExA(hKey, lpSubKey, Reserved, lpClass, dwOptions, samDesired,
+  return ::RegCreateKeyExA(hKey, lpSubKey, Reserved, lpClass, dwOptions, samDesired | kView,
                            static_cast<LPSECURITY_ATTRIBUTES>(const_cast<void*>(lpSecurityAttributes)),
                            phkResult, disposition.Get());
 }

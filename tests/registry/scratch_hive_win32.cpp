@@ -13,15 +13,22 @@ namespace gs::testing {
 
 namespace {
 std::atomic<int> g_serial{0};
-}
+
+constexpr const char* kTestsKey = "Software\\Glossmith Tests";
+}  // namespace
 
 ScratchHive::ScratchHive() {
-  folder_ = "Software\\Glossmith Tests\\" + std::to_string(::GetCurrentProcessId()) + "-" +
+  folder_ = std::string(kTestsKey) + "\\" + std::to_string(::GetCurrentProcessId()) + "-" +
             std::to_string(g_serial++);
 }
 
 ScratchHive::~ScratchHive() {
-  ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, folder_.c_str());
+  // In the registry view that the store uses.
+  HKEY tests = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTestsKey, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &tests) == 0) {
+    ::RegDeleteTreeA(tests, folder_.substr(folder_.rfind('\\') + 1).c_str());
+    ::RegCloseKey(tests);
+  }
 }
 
 std::string ScratchHive::Root() const {
