@@ -28,7 +28,8 @@ bool IsOrdinary(const WIN32_FIND_DATAA& found) {
 }  // namespace
 
 bool FileExists(const std::string& path) {
-  if (path.empty()) return false;
+  // A listing would take "*" and "?" as wildcards; no file is named so.
+  if (path.empty() || path.find_first_of("*?") != std::string::npos) return false;
   WIN32_FIND_DATAA found;
   HANDLE h = ::FindFirstFileA(path.c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) return false;

@@ -75,6 +75,9 @@ TEST_F(FileTest, ExistenceCountsOrdinaryFilesOnly) {
   EXPECT_FALSE(FileExists(Path("none")));
   EXPECT_FALSE(FileExists(Path("none/plain")));
   EXPECT_FALSE(FileExists(""));
+  // The exact path only, never a pattern.
+  EXPECT_FALSE(FileExists(Path("pl*")));
+  EXPECT_FALSE(FileExists(Path("pla?n")));
 }
 
 TEST_F(FileTest, FolderSearchIgnoresFolders) {
