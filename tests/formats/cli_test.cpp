@@ -24,7 +24,7 @@ class GlossmithCli : public test::ScratchFolderTest {
   // Runs the program with the arguments of a command line (no paths with blanks).
   Outcome Glossmith(const std::string& args) {
     std::vector<std::string> argv = SplitCommandLine("glossmith " + args);
-    argv[0] = ExecutableDir() + GS_GLOSSMITH;
+    argv[0] = ExecutableDir() + "glossmith";
     test::ProgramResult run = test::RunProgram(argv);
     return {run.exitCode, std::move(run.out), std::move(run.err)};
   }

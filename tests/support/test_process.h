@@ -14,9 +14,9 @@ struct ProgramResult {
   std::string err;
 };
 
-// Runs a program with the given arguments (argv[0] is the program's path)
-// and collects its exit code and output. On Windows the exit code is the
-// full 32-bit value, as GetExitCodeProcess gives it.
+// Runs a program with the given arguments and collects its exit code and
+// output. argv[0] is the program's path, with or without ".exe" on Windows,
+// where the exit code is the full 32-bit value that GetExitCodeProcess gives.
 ProgramResult RunProgram(const std::vector<std::string>& argv);
 
 struct KilledRun {

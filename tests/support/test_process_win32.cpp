@@ -38,6 +38,12 @@ HANDLE OpenInherited(const std::string& path, bool write) {
   return h;
 }
 
+// Tests name programs as on POSIX; CreateProcessA wants the ".exe" that
+// the system would add when searching.
+std::string ProgramFile(const std::string& path) {
+  return std::filesystem::path(path).has_extension() ? path : path + ".exe";
+}
+
 // Starts the program with its standard handles on the given files; returns
 // the handle of its process.
 HANDLE Start(const std::vector<std::string>& argv, const std::string& out, const std::string& err) {
@@ -53,8 +59,8 @@ HANDLE Start(const std::vector<std::string>& argv, const std::string& out, const
   startup.hStdOutput = outFile.Get();
   startup.hStdError = errFile.Get();
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(argv[0].c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+  if (!::CreateProcessA(ProgramFile(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        nullptr, &startup, &process)) {
     throw std::runtime_error("cannot start " + argv[0]);
   }
   ::CloseHandle(process.hThread);
