@@ -325,7 +325,8 @@ Bytes Reader::Read(const Entry& entry) const {
   return data;
 }
 
-void Create(const std::string& path, std::span<const NewEntry> entries, std::string_view magic) {
+void Create(const std::string& path, std::span<const NewEntry> entries, std::string_view magic,
+            std::span<const uint8_t> trailer) {
   if (magic != "BIGF" && magic != "BIG4") {
     Raise(rt::InvalidPropertyValue, "An archive begins with BIGF or BIG4, not " + Quoted(magic) + ".");
   }
@@ -345,7 +346,7 @@ void Create(const std::string& path, std::span<const NewEntry> entries, std::str
                                      Quoted(*twin) + " (letter case aside).");
   }
   AtomicFile out(path);
-  WriteArchive(out, path, magic, {}, plan, 1);
+  WriteArchive(out, path, magic, trailer, plan, 1);
   out.Commit();
 }
 
