@@ -33,6 +33,9 @@ int RunExport(const Args& args);
 int RunImport(const Args& args);
 int RunDecode(const Args& args);
 int RunEncode(const Args& args);
+
+// Sample files (sample_commands.cpp).
 int RunSampleTables(const Args& args);
+int RunSampleGame(const Args& args);
 
 }  // namespace gs::cli

@@ -22,6 +22,8 @@ const Command kCommands[] = {
      RunEncode},
     {"sample-tables", "DIR [--entries N] [--records N] [--seed N]",
      "write sample tables of every type and language into DIR", RunSampleTables},
+    {"sample-game", "DIR [--entries N] [--records N] [--seed N] [--force]",
+     "write a sample game installation into DIR (a new or empty folder, or a sample game)", RunSampleGame},
 };
 
 void PrintUsage(std::FILE* out) {
