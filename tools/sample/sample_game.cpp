@@ -8,6 +8,7 @@
 #include "common/error.h"
 #include "common/fs.h"
 #include "tools/impbig/bigf.h"
+#include "tools/install/program_folder.h"
 #include "tools/sample/sample_random.h"
 
 namespace gs {
@@ -102,18 +103,6 @@ std::string MarkText(const SampleSizes& sizes) {
          ".\r\nIts texts are made up. Another sample game may be written over it.\r\n";
 }
 
-// Copies the archive tool whole and makes the copy executable.
-void CopyTool(const std::string& source, const std::string& destination) {
-  if (!CopyFile(source, destination)) {
-    Raise(rt::PathFileAccessError,
-          "The archive tool \"" + source + "\" could not be copied to \"" + destination + "\".");
-  }
-  std::error_code ec;
-  fs::permissions(destination, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
-                  fs::perm_options::add, ec);
-  if (ec) RaiseFileError(ec.value(), destination);
-}
-
 }  // namespace
 
 std::vector<SampleGameFile> WriteSampleGame(const std::string& folder, const SampleGameOptions& options) {
@@ -125,19 +114,12 @@ std::vector<SampleGameFile> WriteSampleGame(const std::string& folder, const Sam
   const std::string programFolder = NativePath("KT\\");
   const std::string tool = programFolder + std::string(kToolName);
   const std::string templateArchive = TemplateArchivePath(programFolder);
-  const std::string documents = programFolder + "Efiles";
 
-  const std::string toolSource =
-      options.ToolSource.empty() ? ExecutableDir() + std::string(kToolName) : options.ToolSource;
-  if (!FileExists(toolSource)) {
-    Raise(rt::FileNotFound,
-          "The archive tool \"" + toolSource +
-              "\" is missing: a sample game gets a copy of the one built beside glossmith.");
-  }
+  const std::string toolSource = ToolSourceOf(options.ToolSource);
   CheckFolder(installDir, {localArchive, emailArchive, preloadArchive, headerFile, tool, templateArchive},
               options.Force);
 
-  for (const std::string& sub : {NativePath("fe"), NativePath("db"), NativePath("preload"), documents}) {
+  for (const std::string& sub : {NativePath("fe"), NativePath("db"), NativePath("preload")}) {
     CreateFolder(installDir + sub);
   }
   const SampleSizes& sizes = options.Sizes;
@@ -202,18 +184,16 @@ std::vector<SampleGameFile> WriteSampleGame(const std::string& folder, const Sam
                                                    std::string(kHeaderEntryName) + " among them", {})});
   }
 
-  CopyTool(toolSource, path(tool));
-  report.push_back({tool, "the archive tool, a copy of " + toolSource});
-
-  {
-    std::vector<Content> contents;
-    contents.push_back({TemplateNameOf(FileKind::Front), std::move(englishFront)});
-    contents.push_back({TemplateNameOf(FileKind::Game), std::move(englishGame)});
-    contents.push_back({TemplateNameOf(FileKind::Email), std::move(englishEmail)});
-    report.push_back({templateArchive,
-                      WriteArchive(path(templateArchive), std::move(contents), "the English templates", {})});
-  }
-  report.push_back({documents + kPathSeparator, "the folder of the kept Word documents"});
+  WriteProgramFolder(
+      installDir, toolSource,
+      [&] {
+        return EnglishTables{std::move(englishFront), std::move(englishGame), std::move(englishEmail),
+                             "the sample's English tables"};
+      },
+      ExistingFiles::Replace,
+      [&](const InstallNote& note) {
+        report.push_back({note.Name, note.What});
+      });
   report.push_back({std::string(kSampleGameMark), "the mark of a sample game"});
   return report;
 }
