@@ -38,4 +38,9 @@ int RunEncode(const Args& args);
 int RunSampleTables(const Args& args);
 int RunSampleGame(const Args& args);
 
+// The installation (install_commands.cpp). InstallAndTell installs Kt06 into
+// a game and says line by line what it did.
+int RunInstall(const Args& args);
+int InstallAndTell(const std::string& gameDir);
+
 }  // namespace gs::cli

@@ -51,6 +51,7 @@ int RunSampleGame(const Args& given) {
   Args args = given;
   SampleGameOptions options;
   options.Force = TakeFlag(args, "--force");
+  const bool install = TakeFlag(args, "--install");
   std::string folder;
   options.Sizes = TakeSizesAndFolder(args, folder);
   const std::vector<SampleGameFile> files = WriteSampleGame(folder, options);
@@ -65,7 +66,9 @@ int RunSampleGame(const Args& given) {
   for (const SampleGameFile& f : files) {
     std::printf("  %-*s  %s\n", static_cast<int>(width), f.Name.c_str(), f.What.c_str());
   }
-  return 0;
+  if (!install) return 0;
+  std::printf("\n");
+  return InstallAndTell(folder);
 }
 
 }  // namespace gs::cli
