@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class ScratchDir {
 };
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
+// Every file below a folder by relative path, with its bytes; folders map to
+// "<>". Empty when the folder does not exist.
+std::map<std::string, std::vector<uint8_t>> TreeOf(const std::string& folder);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 

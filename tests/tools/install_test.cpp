@@ -28,23 +28,6 @@ using Outcome = InstallNote::Outcome;
 
 constexpr SampleSizes kSmall{.Entries = 120, .Records = 12, .Seed = 5};
 
-std::map<std::string, std::vector<uint8_t>> EntriesOf(const std::string& archivePath) {
-  std::map<std::string, std::vector<uint8_t>> entries;
-  for (LayoutEntry& e : ReadLayout(archivePath).entries) entries[e.name] = std::move(e.data);
-  return entries;
-}
-
-// Every file below a folder with its bytes; folders map to "<>".
-std::map<std::string, std::vector<uint8_t>> TreeOf(const std::string& folder) {
-  std::map<std::string, std::vector<uint8_t>> tree;
-  if (!fs::exists(folder)) return tree;
-  for (const auto& item : fs::recursive_directory_iterator(folder)) {
-    const std::string name = fs::relative(item.path(), folder).string();
-    tree[name] = item.is_directory() ? std::vector<uint8_t>{'<', '>'} : ReadBytes(item.path().string());
-  }
-  return tree;
-}
-
 // Rewrites an archive of the game with one entry changed (or dropped when
 // data is empty), through the tests' own archive writer.
 void ChangeEntry(const std::string& archivePath, const std::string& name, const std::vector<uint8_t>& data) {
@@ -297,8 +280,17 @@ TEST_F(Install, ReportsAHiveThatCannotBeWrittenBeforeWritingAnything) {
   EXPECT_NE(description.find("writable"), std::string::npos) << description;
   EXPECT_EQ(TreeOf(game_), tree);
 
-  // Installed while it was writable, the program could not open its keys now.
+  // A damaged hive is reported as such, and left as it is.
   fs::permissions(Hive(), fs::perms::owner_read | fs::perms::owner_write);
+  WriteText(Hive(), "Windows Registry Editor Version 5.00\r\n\r\n\"Install Dir\"=\"/g/\"\r\n");
+  const auto damaged = ReadBytes(Hive());
+  EXPECT_EQ(RunFailing(&description), rt::UnknownDataFormat);
+  EXPECT_NE(description.find(Hive()), std::string::npos) << description;
+  EXPECT_EQ(TreeOf(game_), tree);
+  EXPECT_EQ(ReadBytes(Hive()), damaged);
+
+  // Installed while it was writable, the program could not open its keys now.
+  fs::remove(Hive());
   Run();
   fs::permissions(Hive(), fs::perms::owner_read);
   EXPECT_EQ(RunFailing(), ErrRegRead);

@@ -33,22 +33,6 @@ Bytes TableOf(FileKind kind, std::string_view language) {
                                  : MakeStringTable(kind, language, kSmall.Entries, kSmall.Seed);
 }
 
-std::map<std::string, std::vector<uint8_t>> EntriesOf(const std::string& archivePath) {
-  std::map<std::string, std::vector<uint8_t>> entries;
-  for (LayoutEntry& e : ReadLayout(archivePath).entries) entries[e.name] = std::move(e.data);
-  return entries;
-}
-
-// Every file below a folder with its bytes; folders map to "<folder>".
-std::map<std::string, std::vector<uint8_t>> TreeOf(const std::string& folder) {
-  std::map<std::string, std::vector<uint8_t>> tree;
-  for (const auto& item : fs::recursive_directory_iterator(folder)) {
-    const std::string name = fs::relative(item.path(), folder).string();
-    tree[name] = item.is_directory() ? std::vector<uint8_t>{'<', '>'} : ReadBytes(item.path().string());
-  }
-  return tree;
-}
-
 int32_t ErrorNumberOf(const std::function<void()>& run) {
   try {
     run();
