@@ -1,0 +1,76 @@
+#include "tests/workflow/writer_test_support.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace gs::testing {
+
+void WriterTest::SetUp() {
+  dir_ = std::filesystem::temp_directory_path() /
+         ("gs-writer-" + std::to_string(::getpid()) + "-" +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::remove_all(dir_);
+  std::filesystem::create_directories(dir_);
+}
+
+void WriterTest::TearDown() {
+  std::filesystem::remove_all(dir_);
+}
+
+WordAppOptions WriterTest::Options() {
+  WordAppOptions options;
+  options.profileRoot = GLOSSMITH_TEST_PROFILES;
+  options.useDisplay = false;
+  options.callSeconds = 60;
+  options.longCallSeconds = 300;
+  return options;
+}
+
+std::unique_ptr<WordApp> WriterTest::Start(const WordAppOptions& options) {
+  return CreateWordApp(options);
+}
+
+writer::WriterProbe& WriterTest::Probe(WordApp& app) {
+  writer::WriterProbe* probe = writer::ProbeOf(app);
+  if (probe == nullptr) throw std::runtime_error("not the Writer word processor");
+  return *probe;
+}
+
+std::string WriterTest::TextFile(const std::vector<std::pair<std::string, std::string>>& rows) {
+  std::string text;
+  for (const auto& [left, right] : rows) text += left + std::string(1, '\0') + right + "\r\n";
+  return text;
+}
+
+void WriterTest::Write(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string WriterTest::Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriterTest::BuildDocument(WordApp& app, const std::string& textPath, const std::string& docPath) {
+  app.Documents().Open(textPath, wd::OpenFormatEncodedText, wd::EncodingUTF8);
+  app.ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
+  app.Selection().WholeStory();
+  app.Selection().ConvertToTable(std::string(1, '\0'));
+  app.ActiveDocument().SaveAs(docPath, wd::FormatDocument);
+}
+
+void WriterTest::TakeBack(const std::string& docPath, const std::string& textPath) {
+  auto app = Start();
+  app->Documents().Open(docPath);
+  app->ActiveDocument().Tables().Item(1).ConvertToText(std::string(1, '\0'));
+  app->Selection().EndKey(wd::Story);
+  app->Selection().TypeBackspace();
+  app->ActiveDocument().SaveAs(textPath, wd::FormatEncodedText, wd::EncodingUTF8, false);
+  app->Quit();
+}
+
+}  // namespace gs::testing
