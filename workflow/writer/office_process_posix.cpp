@@ -66,6 +66,12 @@ int64_t MonotonicMs() {
   return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000;
 }
 
+// Signals the office's process group, and the office itself should the group
+// not be there.
+void SignalOffice(pid_t office, int sig) {
+  if (::kill(-office, sig) != 0) ::kill(office, sig);
+}
+
 void CloseRange(int from, int to) {
   if (from > to) return;
   if (::close_range(static_cast<unsigned>(from), static_cast<unsigned>(to), 0) == 0) return;
@@ -133,7 +139,7 @@ int WatchOffice(pid_t office, int sock, bool& detached, bool& orphaned) {
       ::poll(fds, static_cast<nfds_t>(count), timeout);
     }
     if (killAt >= 0 && MonotonicMs() >= killAt) {
-      ::kill(-office, SIGKILL);
+      SignalOffice(office, SIGKILL);
       killAt = -1;
     }
     if (count == 0 || !(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
@@ -144,7 +150,7 @@ int WatchOffice(pid_t office, int sock, bool& detached, bool& orphaned) {
       // The program is gone: end the office unless it is the user's now.
       orphaned = true;
       if (!detached) {
-        ::kill(-office, SIGTERM);
+        SignalOffice(office, SIGTERM);
         killAt = MonotonicMs() + kTermGraceMs;
       }
       continue;
@@ -153,7 +159,7 @@ int WatchOffice(pid_t office, int sock, bool& detached, bool& orphaned) {
       switch (commands[k]) {
         case 'D': detached = true; break;
         case 'A': detached = false; break;
-        case 'K': ::kill(-office, SIGKILL); break;
+        case 'K': SignalOffice(office, SIGKILL); break;
         default: break;
       }
     }
@@ -185,6 +191,8 @@ int WatchOffice(pid_t office, int sock, bool& detached, bool& orphaned) {
       SendReport(sock, 'X', 127);
       ::_exit(1);
     }
+    // Set here too, so that the group exists before the first signal to it.
+    ::setpgid(office, office);
     SendReport(sock, 'P', office);
     const int status = WatchOffice(office, sock, detached, orphaned);
     const int code = EndCode(status);
