@@ -178,6 +178,10 @@ int WatchOffice(pid_t office, int sock, bool& detached, bool& orphaned) {
   sigset_t none;
   ::sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  // Nothing of this program's terminal or pipes stays open in the keeper.
+  ::dup2(nullFd, 0);
+  ::dup2(logFd, 1);
+  ::dup2(logFd, 2);
   int keep[] = {sock, logFd, nullFd, lockFd};
   CloseAllBut(keep, lockFd >= 0 ? 4 : 3);
 

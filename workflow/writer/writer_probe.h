@@ -37,6 +37,9 @@ class WriterProbe {
   // The active document's window: shown, maximized.
   virtual bool WindowVisible() = 0;
   virtual bool WindowMaximized() = 0;
+  // Closes the active document's window as the user does with its close
+  // button (the office then shows its Start Center).
+  virtual void CloseWindow() = 0;
   // The office's own load of source and store of it as target, in the same
   // filter, with nothing else: the baseline of the benchmarks.
   virtual void LoadAndStore(const std::string& source, const std::string& target) = 0;

@@ -17,6 +17,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <random>
 #include <rtl/bootstrap.hxx>
@@ -251,24 +252,43 @@ void OfficeConnection::Connect(const std::string& pipeName, double seconds) {
 }
 
 void OfficeConnection::ConfigureProfile() {
-  // No "Keep current format?" question when the user saves the .doc, no tips
-  // at start. Settings the office does not know are left alone.
-  const auto set = [&](const char* path, const char* name, bool value) {
+  // Settings of our private profile; settings the office does not know are
+  // left alone.
+  const auto node = [&](const char* path) {
+    const css::uno::Any nodePath(Property("nodepath", css::uno::Any(OUString::createFromAscii(path))));
+    return Reference<css::container::XNameReplace>(
+        css::configuration::theDefaultProvider::get(context_)->createInstanceWithArguments(
+            "com.sun.star.configuration.ConfigurationUpdateAccess",
+            css::uno::Sequence<css::uno::Any>(&nodePath, 1)),
+        UNO_QUERY_THROW);
+  };
+  const auto set = [&](const char* path, const char* name, const css::uno::Any& value) {
     try {
-      const auto provider = css::configuration::theDefaultProvider::get(context_);
-      const css::uno::Any nodePath(Property("nodepath", css::uno::Any(OUString::createFromAscii(path))));
-      Reference<css::container::XNameReplace> node(
-          provider->createInstanceWithArguments("com.sun.star.configuration.ConfigurationUpdateAccess",
-                                                css::uno::Sequence<css::uno::Any>(&nodePath, 1)),
-          UNO_QUERY_THROW);
-      node->replaceByName(OUString::createFromAscii(name), css::uno::Any(value));
-      Reference<css::util::XChangesBatch>(node, UNO_QUERY_THROW)->commitChanges();
+      const auto settings = node(path);
+      settings->replaceByName(OUString::createFromAscii(name), value);
+      Reference<css::util::XChangesBatch>(settings, UNO_QUERY_THROW)->commitChanges();
     } catch (const css::uno::Exception&) {
     }
   };
   Call("configure the profile", CallLength::Short, [&] {
-    set("/org.openoffice.Office.Common/Save/Document", "WarnAlienFormat", false);
-    set("/org.openoffice.Office.Common/Misc", "ShowTipOfTheDay", false);
+    // No "Keep current format?" question when the user saves the .doc, no
+    // tips at start.
+    set("/org.openoffice.Office.Common/Save/Document", "WarnAlienFormat", css::uno::Any(false));
+    set("/org.openoffice.Office.Common/Misc", "ShowTipOfTheDay", css::uno::Any(false));
+    // An office that never shows a window never records that its version
+    // was seen, and then runs its graphics self-tests at every start
+    // (seconds each time): record it here. This also keeps the "What's new"
+    // and donation bars out of the user's window.
+    try {
+      css::uno::Any version =
+          Reference<css::container::XNameAccess>(node("/org.openoffice.Setup/Product"), UNO_QUERY_THROW)
+              ->getByName("ooSetupVersion");
+      const auto now = static_cast<sal_Int64>(std::time(nullptr));
+      set("/org.openoffice.Setup/Product", "ooSetupLastVersion", version);
+      set("/org.openoffice.Setup/Product", "LastTimeGetInvolvedShown", css::uno::Any(now));
+      set("/org.openoffice.Setup/Product", "LastTimeDonateShown", css::uno::Any(now));
+    } catch (const css::uno::Exception&) {
+    }
   });
 }
 

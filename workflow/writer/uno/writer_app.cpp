@@ -185,6 +185,7 @@ class WriterApp final : public WordApp, public WordDocuments, public WordSelecti
   PageSize Page() override { return Active("probe").Page(); }
   bool WindowVisible() override { return Active("probe").WindowVisible(); }
   bool WindowMaximized() override { return Active("probe").WindowMaximized(); }
+  void CloseWindow() override { Active("probe").CloseWindow(); }
   void LoadAndStore(const std::string& source, const std::string& target) override {
     CheckRunning("probe");
     const std::string filter = DetectFilter(source);

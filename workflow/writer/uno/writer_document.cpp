@@ -8,7 +8,9 @@
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/DispatchHelper.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -684,6 +686,16 @@ bool WriterDocument::WindowMaximized() {
     return static_cast<bool>(
         Reference<css::awt::XTopWindow2>(controller_->getFrame()->getContainerWindow(), UNO_QUERY_THROW)
             ->getIsMaximized());
+  });
+}
+
+void WriterDocument::CloseWindow() {
+  if (!controller_.is()) RaiseWordError(wderr::NotAvailable, "the document has no window");
+  office_.Call("probe", CallLength::Long, [&] {
+    Reference<css::util::XModifiable>(model_, UNO_QUERY_THROW)->setModified(false);
+    const Reference<css::frame::XDispatchProvider> frame(controller_->getFrame(), UNO_QUERY_THROW);
+    css::frame::DispatchHelper::create(office_.Context())
+        ->executeDispatch(frame, ".uno:CloseWin", "", 0, css::uno::Sequence<css::beans::PropertyValue>());
   });
 }
 

@@ -79,6 +79,7 @@ class WriterDocument final : public WordDocument, public WordPageSetup, public W
   PageSize Page();
   bool WindowVisible();
   bool WindowMaximized();
+  void CloseWindow();
 
  private:
   class TableItem;
