@@ -75,9 +75,11 @@ TEST_F(WriterOfficeTest, BuildsOneTwoColumnTableWithEveryCellExact) {
   EXPECT_EQ(Read(Path("t.doc")).substr(0, 4), "\xD0\xCF\x11\xE0");
   app->Quit();
 
-  // The kept document, reopened by a fresh word processor.
+  // The kept document, reopened by a fresh word processor (a copy, so that
+  // the office reads the file rather than what this program remembers of it).
+  std::filesystem::copy_file(Path("t.doc"), Path("copy.doc"));
   auto again = Start();
-  again->Documents().Open(Path("t.doc"));
+  again->Documents().Open(Path("copy.doc"));
   auto& reopened = Probe(*again);
   ASSERT_EQ(reopened.TableCount(), 1);
   ASSERT_EQ(reopened.TableRows(1), static_cast<int32_t>(kRows.size()));
@@ -97,6 +99,23 @@ TEST_F(WriterOfficeTest, TakingTheTextBackGivesTheTextFileWithAByteOrderMark) {
   app->Quit();
   TakeBack(Path("t.doc"), Path("back.txt"));
   EXPECT_EQ(Read(Path("back.txt")), "\xEF\xBB\xBF" + text);
+  // The same read by the office from the file.
+  std::filesystem::copy_file(Path("t.doc"), Path("copy.doc"));
+  TakeBack(Path("copy.doc"), Path("copy.txt"));
+  EXPECT_EQ(Read(Path("copy.txt")), "\xEF\xBB\xBF" + text);
+}
+
+TEST_F(WriterOfficeTest, ADocumentChangedOnDiskIsReadAgain) {
+  Write(Path("a.txt"), TextFile({{"a", "1"}}));
+  Write(Path("b.txt"), TextFile({{"b", "2"}}));
+  auto app = Start();
+  BuildDocument(*app, Path("b.txt"), Path("b.doc"));
+  BuildDocument(*app, Path("a.txt"), Path("a.doc"));
+  app->Quit();
+  // a.doc replaced behind this program's back: its text is the file's.
+  std::filesystem::copy_file(Path("b.doc"), Path("a.doc"), std::filesystem::copy_options::overwrite_existing);
+  TakeBack(Path("a.doc"), Path("back.txt"));
+  EXPECT_EQ(Read(Path("back.txt")), "\xEF\xBB\xBF" + TextFile({{"b", "2"}}));
 }
 
 TEST_F(WriterOfficeTest, QuitWithSaveChangesKeepsAnEditMadeInTheOffice) {
@@ -109,10 +128,13 @@ TEST_F(WriterOfficeTest, QuitWithSaveChangesKeepsAnEditMadeInTheOffice) {
   EXPECT_TRUE(WaitForProcessEnd(pid, 10));
   EXPECT_EQ(Read(Path("t.doc")).substr(0, 4), "\xD0\xCF\x11\xE0");
 
-  TakeBack(Path("t.doc"), Path("back.txt"));
   auto rows = kRows;
   rows[1].first = "Изменено в Writer @ À";
+  TakeBack(Path("t.doc"), Path("back.txt"));
   EXPECT_EQ(Read(Path("back.txt")), "\xEF\xBB\xBF" + TextFile(rows));
+  std::filesystem::copy_file(Path("t.doc"), Path("copy.doc"));
+  TakeBack(Path("copy.doc"), Path("copy.txt"));
+  EXPECT_EQ(Read(Path("copy.txt")), "\xEF\xBB\xBF" + TextFile(rows));
 }
 
 TEST_F(WriterOfficeTest, GoToAndInformationWorkOnTableRows) {
@@ -174,8 +196,9 @@ TEST_F(WriterOfficeTest, CallsOnAnOfficeThatIsGoneFailAsErrors) {
   Probe(*again).SetCellText(1, "B1", "saved after a crash");
   again->Quit(true);
   EXPECT_FALSE(std::filesystem::exists(writer::DocumentLockPath(Path("t.doc"))));
+  std::filesystem::copy_file(Path("t.doc"), Path("copy.doc"));
   auto check = Start();
-  check->Documents().Open(Path("t.doc"));
+  check->Documents().Open(Path("copy.doc"));
   EXPECT_EQ(Probe(*check).CellText(1, "B1"), "saved after a crash");
   check->Quit();
 }

@@ -67,10 +67,8 @@ void TextDocument::WholeStory() {
 
 void TextDocument::ConvertToTable(const std::string& separator) {
   CheckSeparator(separator);
-  size_t first = start_.block;
-  size_t last = end_.block;
-  // A selection that ends at the very start of a paragraph does not take it in.
-  if (last > first && IsParagraph(blocks_[last]) && end_.offset == 0) --last;
+  const size_t first = start_.block;
+  const size_t last = end_.block;
   Table table;
   size_t columns = 1;
   for (size_t b = first; b <= last; ++b) {

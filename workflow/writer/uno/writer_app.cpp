@@ -18,6 +18,7 @@
 #include "workflow/writer/uno/writer_document.h"
 #include "workflow/writer/word_error.h"
 #include "workflow/writer/writer_probe.h"
+#include "workflow/writer/written_documents.h"
 
 namespace gs::writer {
 
@@ -35,15 +36,6 @@ bool StartsWith(const std::string& path, std::string_view magic) {
   } catch (const Error&) {
     return false;
   }
-}
-
-Reference<css::text::XTextDocument> LoadWithoutView(OfficeConnection& office, const std::string& path,
-                                                    const std::string& filter) {
-  Reference<css::frame::XLoadable> loadable(office.CreateInstance("com.sun.star.text.TextDocument"),
-                                            UNO_QUERY_THROW);
-  loadable->load(Properties(
-      {Property("URL", Any(ToOUString(FileUrl(path)))), Property("FilterName", Any(ToOUString(filter)))}));
-  return Reference<css::text::XTextDocument>(loadable, UNO_QUERY_THROW);
 }
 
 }  // namespace
@@ -144,10 +136,13 @@ class WriterApp final : public WordApp, public WordDocuments, public WordSelecti
       // separators among them) into '#': the text is read here.
       document = std::make_unique<WriterDocument>(office_, ReadTextDocument(path), path);
     } else {
-      office_.ClearStaleLock(path);
-      auto model = office_.Call("Documents.Open " + path, CallLength::Long,
-                                [&] { return LoadWithoutView(office_, path, filter); });
-      document = std::make_unique<WriterDocument>(office_, std::move(model), path, filter);
+      if (auto written = WrittenDocuments::Instance().Recall(path)) {
+        document = std::make_unique<WriterDocument>(office_, std::move(*written), path, filter);
+      } else {
+        office_.ClearStaleLock(path);
+        document = std::make_unique<WriterDocument>(office_, WriterDocument::Load(office_, path, filter),
+                                                    path, filter);
+      }
     }
     documents_.push_back(std::move(document));
     WriterDocument& opened = *documents_.back();
@@ -189,8 +184,8 @@ class WriterApp final : public WordApp, public WordDocuments, public WordSelecti
   void LoadAndStore(const std::string& source, const std::string& target) override {
     CheckRunning("probe");
     const std::string filter = DetectFilter(source);
+    const auto model = WriterDocument::Load(office_, source, filter);
     office_.Call("load and store", CallLength::Long, [&] {
-      const auto model = LoadWithoutView(office_, source, filter);
       Reference<css::frame::XStorable>(model, UNO_QUERY_THROW)
           ->storeToURL(ToOUString(FileUrl(AbsolutePath(target))),
                        Properties({Property("FilterName", Any(ToOUString(filter))),

@@ -39,6 +39,7 @@
 #include "workflow/writer/text_file.h"
 #include "workflow/writer/utf8.h"
 #include "workflow/writer/word_error.h"
+#include "workflow/writer/written_documents.h"
 
 namespace gs::writer {
 
@@ -112,8 +113,21 @@ struct WriterDocument::BodyPart {
   Reference<css::text::XTextTable> table;
 };
 
-WriterDocument::WriterDocument(OfficeConnection& office, TextDocument text, std::string path)
-    : office_(office), text_(std::move(text)), path_(std::move(path)), filter_(kTextFormat) {}
+WriterDocument::WriterDocument(OfficeConnection& office, TextDocument text, std::string path,
+                               std::string filter)
+    : office_(office), text_(std::move(text)), path_(std::move(path)), filter_(std::move(filter)) {}
+
+Reference<css::text::XTextDocument> WriterDocument::Load(OfficeConnection& office, const std::string& path,
+                                                         const std::string& filter) {
+  return office.Call("Documents.Open " + path, CallLength::Long, [&] {
+    // A model loaded without a frame has no view and no layout.
+    Reference<css::frame::XLoadable> loadable(office.CreateInstance("com.sun.star.text.TextDocument"),
+                                              UNO_QUERY_THROW);
+    loadable->load(Properties(
+        {Property("URL", Any(ToOUString(FileUrl(path)))), Property("FilterName", Any(ToOUString(filter)))}));
+    return Reference<css::text::XTextDocument>(loadable, UNO_QUERY_THROW);
+  });
+}
 
 WriterDocument::WriterDocument(OfficeConnection& office, Reference<css::text::XTextDocument> model,
                                std::string path, std::string filter)
@@ -142,24 +156,17 @@ void WriterDocument::Close() noexcept {
 
 void WriterDocument::Materialize() {
   if (!text_) return;
-  const std::string fodt = FlatOdt(*text_);
-  office_.Call("hand the document to Writer", CallLength::Long, [&] {
-    const css::uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8*>(fodt.data()),
-                                             static_cast<sal_Int32>(fodt.size()));
-    const auto stream = css::io::SequenceInputStream::createStreamFromSequence(office_.Context(), bytes);
-    // A model loaded without a frame has no view and no layout.
-    Reference<css::frame::XLoadable> loadable(office_.CreateInstance("com.sun.star.text.TextDocument"),
-                                              UNO_QUERY_THROW);
-    loadable->load(
-        Properties({Property("URL", Any(OUString("private:stream"))), Property("InputStream", Any(stream)),
-                    Property("FilterName", Any(OUString("OpenDocument Text Flat XML")))}));
-    model_.set(loadable, UNO_QUERY_THROW);
-  });
+  if (filter_ != kTextFormat && !text_->Modified()) {
+    office_.ClearStaleLock(path_);
+    model_ = Load(office_, path_, filter_);
+  } else {
+    LoadFlatOdt(FlatOdt(*text_));
+  }
   const TextDocument text = std::move(*text_);
   text_.reset();
-  if (text.Landscape()) SetOrientation(wd::OrientLandscape);
+  if (text.Landscape() && !Page().landscape) SetOrientation(wd::OrientLandscape);
   office_.Call("hand the document to Writer", CallLength::Long, [&] {
-    // The selection goes along: the start of its first paragraph or cell.
+    // The selection goes along: its start, in its paragraph or cell.
     const Position at = text.SelectionStart();
     const auto parts = BodyParts();
     const auto& part = parts.at(std::min(at.block, parts.size() - 1));
@@ -179,6 +186,21 @@ void WriterDocument::Materialize() {
     cursor_->goRight(
         static_cast<sal_Int16>(std::min<sal_Int32>(Utf16Length(before.substr(0, at.offset)), 0x7FFF)), false);
     Reference<css::util::XModifiable>(model_, UNO_QUERY_THROW)->setModified(text.Modified());
+  });
+}
+
+void WriterDocument::LoadFlatOdt(const std::string& fodt) {
+  office_.Call("hand the document to Writer", CallLength::Long, [&] {
+    const css::uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8*>(fodt.data()),
+                                             static_cast<sal_Int32>(fodt.size()));
+    const auto stream = css::io::SequenceInputStream::createStreamFromSequence(office_.Context(), bytes);
+    // A model loaded without a frame has no view and no layout.
+    Reference<css::frame::XLoadable> loadable(office_.CreateInstance("com.sun.star.text.TextDocument"),
+                                              UNO_QUERY_THROW);
+    loadable->load(
+        Properties({Property("URL", Any(OUString("private:stream"))), Property("InputStream", Any(stream)),
+                    Property("FilterName", Any(OUString("OpenDocument Text Flat XML")))}));
+    model_.set(loadable, UNO_QUERY_THROW);
   });
 }
 
@@ -312,6 +334,7 @@ void WriterDocument::SaveAs(const std::string& fileName, std::optional<int32_t> 
 }
 
 void WriterDocument::StoreAs(const std::string& path, const std::string& filter) {
+  std::optional<TextDocument> written = text_;
   Materialize();
   // A document's own lock is live; any other of ours beside the target is stale.
   if (path != path_) office_.ClearStaleLock(path);
@@ -325,6 +348,14 @@ void WriterDocument::StoreAs(const std::string& path, const std::string& filter)
     storable->storeAsURL(ToOUString(FileUrl(path)),
                          Properties({Property("FilterName", Any(ToOUString(filter)))}));
   });
+  // The next word processor of the save-back step opens this file again:
+  // it is spared loading and reading it when the bytes are still these.
+  try {
+    if (!written) written.emplace(ReadBody()).SetLandscape(Page().landscape);
+    WrittenDocuments::Instance().Remember(path, *written);
+  } catch (const Error&) {
+    WrittenDocuments::Instance().Forget();
+  }
 }
 
 void WriterDocument::WriteText(const std::string& path) {
@@ -342,6 +373,8 @@ void WriterDocument::SetOrientation(int32_t orientation) {
     RaiseWordError(wderr::ValueOutOfRange, "orientation " + std::to_string(orientation));
   }
   const bool landscape = orientation == wd::OrientLandscape;
+  // A copy of a document file keeps its page formats in the office.
+  if (text_ && filter_ != kTextFormat) Materialize();
   if (text_) {
     text_->SetLandscape(landscape);
     return;

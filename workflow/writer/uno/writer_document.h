@@ -30,8 +30,15 @@ inline constexpr const char* kWord97Filter = "MS Word 97";
 
 class WriterDocument final : public WordDocument, public WordPageSetup, public WordTables {
  public:
-  // A document read from a text file (path) or built in this program.
-  WriterDocument(OfficeConnection& office, TextDocument text, std::string path);
+  // Loads a file into the office, without a view.
+  static Reference<css::text::XTextDocument> Load(OfficeConnection& office, const std::string& path,
+                                                  const std::string& filter);
+
+ public:
+  // A document read from a text file (path), or the text of a document file
+  // this program wrote itself (path, in the office filter).
+  WriterDocument(OfficeConnection& office, TextDocument text, std::string path,
+                 std::string filter = kTextFormat);
   // A document loaded into the office from path with filter.
   WriterDocument(OfficeConnection& office, Reference<css::text::XTextDocument> model, std::string path,
                  std::string filter);
@@ -85,7 +92,10 @@ class WriterDocument final : public WordDocument, public WordPageSetup, public W
   class TableItem;
   struct BodyPart;
 
+  // Hands the text over to the office: the file itself when the text is an
+  // unchanged copy of it, a Flat ODT of the text otherwise.
   void Materialize();
+  void LoadFlatOdt(const std::string& fodt);
   void TakeAsText();
   std::vector<Block> ReadBody();
   std::vector<BodyPart> BodyParts();
@@ -98,6 +108,8 @@ class WriterDocument final : public WordDocument, public WordPageSetup, public W
   void WriteText(const std::string& path);
 
   OfficeConnection& office_;
+  // The document, while it lives here (read from a text file, built from
+  // one, or recalled from WrittenDocuments).
   std::optional<TextDocument> text_;
   Reference<css::text::XTextDocument> model_;
   // The selection while the document has no window; the view cursor after.
