@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 #include "common/error.h"
@@ -32,11 +33,14 @@ class VirtualDisplay {
       ::_exit(127);
     }
     ::close(fds[1]);
-    char number[16] = {};
-    const ssize_t n = ::read(fds[0], number, sizeof number - 1);
-    ::close(fds[0]);
-    if (n <= 0) return;
-    display_ = ":" + std::string(number, static_cast<size_t>(n - (number[n - 1] == '\n' ? 1 : 0)));
+    // Xvfb writes the number and then a line end, and ends itself when it
+    // cannot: the pipe stays open for as long as the server runs.
+    displayPipe_ = fds[0];
+    std::string number;
+    char c;
+    while (::read(displayPipe_, &c, 1) == 1 && c != '\n') number += c;
+    if (number.empty()) return;
+    display_ = ":" + number;
     ::setenv("DISPLAY", display_.c_str(), 1);
     windowManager_ = ::fork();
     if (windowManager_ == 0) {
@@ -51,12 +55,14 @@ class VirtualDisplay {
       ::kill(pid, SIGTERM);
       ::waitpid(pid, nullptr, 0);
     }
+    if (displayPipe_ >= 0) ::close(displayPipe_);
   }
   bool Ready() const { return !display_.empty(); }
 
  private:
   pid_t xvfb_ = -1;
   pid_t windowManager_ = -1;
+  int displayPipe_ = -1;
   std::string display_;
 };
 
@@ -126,13 +132,27 @@ class WriterVisibleTest : public WriterTest {
 
 VirtualDisplay* WriterVisibleTest::display_ = nullptr;
 
+// Waits a little for what the window manager does on its own time.
+bool Eventually(const std::function<bool()>& condition) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return true;
+}
+
 TEST_F(WriterVisibleTest, ShowsTheDocumentMaximizedAtTheRememberedLine) {
   auto app = BuildShown(27);
   auto& probe = Probe(*app);
   EXPECT_FALSE(probe.Headless());
   EXPECT_TRUE(probe.WindowVisible());
-  EXPECT_TRUE(probe.WindowMaximized());
+  EXPECT_TRUE(Eventually([&] { return probe.WindowMaximized(); }));
   EXPECT_EQ(app->Selection().Information(wd::EndOfRangeRowNumber), 27);
+  EXPECT_TRUE(Eventually([] {
+    const auto sizes = WriterWindowSizes();
+    return sizes.size() == 1 && sizes[0].first >= 1500;
+  }));
   const auto sizes = WriterWindowSizes();
   ASSERT_EQ(sizes.size(), 1u);
   EXPECT_GE(sizes[0].first, 1500);

@@ -17,6 +17,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/SequenceInputStream.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -27,8 +28,12 @@
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseBroadcaster.hpp>
+#include <com/sun/star/util/XCloseListener.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
+#include <cppuhelper/implbase1.hxx>
 #include <filesystem>
 
 #include "common/file.h"
@@ -97,6 +102,16 @@ Reference<css::text::XText> CellTextOf(const Reference<css::text::XTextTable>& t
 }
 
 }  // namespace
+
+// Keeps a document alive while its window is closed under it.
+class KeepOpen : public cppu::WeakImplHelper1<css::util::XCloseListener> {
+ public:
+  void SAL_CALL queryClosing(const css::lang::EventObject&, sal_Bool) override {
+    throw css::util::CloseVetoException("kept for saving", nullptr);
+  }
+  void SAL_CALL notifyClosing(const css::lang::EventObject&) override {}
+  void SAL_CALL disposing(const css::lang::EventObject&) override {}
+};
 
 class WriterDocument::TableItem final : public WordTable {
  public:
@@ -642,12 +657,45 @@ void WriterDocument::SaveInOwnFormat() {
   if (!Modified()) return;
   if (path_.empty())
     RaiseWordError(wderr::CommandFailed, "the document was never saved and has no file name");
-  if (filter_ == kTextFormat) {
-    WriteText(path_);
-  } else {
-    StoreAs(path_, filter_);
+  // Writer stores a document with a window only after laying all of it out,
+  // which takes minutes for a big table; without its window it stores at once.
+  const bool shown = controller_.is();
+  DropWindow();
+  try {
+    if (filter_ == kTextFormat) {
+      WriteText(path_);
+    } else {
+      StoreAs(path_, filter_);
+    }
+  } catch (const Error&) {
+    // Not saved: the user gets the document back to save it.
+    if (shown) {
+      try {
+        Show(true);
+      } catch (const Error&) {
+      }
+    }
+    throw;
   }
   MarkSaved();
+}
+
+void WriterDocument::DropWindow() {
+  if (!controller_.is()) return;
+  office_.Call("Quit", CallLength::Long, [&] {
+    const Reference<css::util::XCloseBroadcaster> closing(model_, UNO_QUERY_THROW);
+    const Reference<css::util::XCloseListener> keep(new KeepOpen);
+    closing->addCloseListener(keep);
+    try {
+      Reference<css::lang::XComponent>(controller_->getFrame(), UNO_QUERY_THROW)->dispose();
+    } catch (const css::uno::Exception&) {
+      closing->removeCloseListener(keep);
+      throw;
+    }
+    closing->removeCloseListener(keep);
+    controller_.clear();
+    cursor_ = model_->getText()->createTextCursor();
+  });
 }
 
 // --- the probe's view

@@ -96,6 +96,8 @@ class WriterDocument final : public WordDocument, public WordPageSetup, public W
   // unchanged copy of it, a Flat ODT of the text otherwise.
   void Materialize();
   void LoadFlatOdt(const std::string& fodt);
+  // Closes the window, keeping the document open.
+  void DropWindow();
   void TakeAsText();
   std::vector<Block> ReadBody();
   std::vector<BodyPart> BodyParts();
