@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/test_folder.h"
 #include "workflow/writer/file_url.h"
 #include "workflow/writer/office_process.h"
 
@@ -21,21 +22,17 @@ std::string LockTimeText(std::time_t t) {
   return text;
 }
 
-class DocumentLockTest : public ::testing::Test {
+class DocumentLockTest : public gs::testing::FolderTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("gs-lock-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
+    FolderTest::SetUp();
     fs::create_directories(dir_ / "profiles");
     root_ = (dir_ / "profiles").string();
   }
-  void TearDown() override { fs::remove_all(dir_); }
   DocumentLock LockBy(const std::string& profileFolder, std::time_t when = std::time(nullptr)) const {
     return DocumentLock{"", "me", "host", LockTimeText(when), FileUrl(profileFolder)};
   }
 
-  fs::path dir_;
   std::string root_;
 };
 

@@ -11,53 +11,28 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "tests/support/test_folder.h"
 
 namespace gs::writer {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool Alive(int pid) {
-  return pid > 0 && ::kill(pid, 0) == 0;
-}
-
 bool WaitUntilGone(int pid, double seconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (Alive(pid)) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
+  return gs::testing::Eventually([&] { return !gs::testing::ProcessAlive(pid); }, seconds);
 }
 
-class OfficeProcessTest : public ::testing::Test {
+class OfficeProcessTest : public gs::testing::FolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("gs-office-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   std::string Script(const std::string& name, const std::string& body) const {
     const std::string path = Path(name);
     std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
     ::chmod(path.c_str(), 0755);
     return path;
   }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   std::string Root() const { return Path("profiles"); }
-
-  fs::path dir_;
 };
 
 TEST_F(OfficeProcessTest, ProfilesAreHandedOutOneOfficeAtATime) {
@@ -106,7 +81,7 @@ TEST_F(OfficeProcessTest, StartsAgainAfterTheFirstStartOfAFreshProfile) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_TRUE(process.Running());
   const int pid = process.Pid();
-  EXPECT_TRUE(Alive(pid));
+  EXPECT_TRUE(gs::testing::ProcessAlive(pid));
   process.Kill();
   EXPECT_TRUE(process.WaitForExit(10));
   EXPECT_EQ(process.ExitCode(), 128 + SIGKILL);
@@ -150,7 +125,7 @@ TEST_F(OfficeProcessTest, TheOfficeEndsWithItsOwnerUnlessDetached) {
   ASSERT_GT(kept, 0);
   EXPECT_TRUE(WaitUntilGone(ended, 10));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_TRUE(Alive(kept));
+  EXPECT_TRUE(gs::testing::ProcessAlive(kept));
   ::kill(kept, SIGKILL);
 }
 
@@ -185,7 +160,7 @@ TEST_F(OfficeProcessTest, TheOfficeEndsWhenItsOwnerDiesUnlessDetached) {
   const int users = startAndDie(true);
   ASSERT_GT(users, 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_TRUE(Alive(users));
+  EXPECT_TRUE(gs::testing::ProcessAlive(users));
   ::kill(users, SIGKILL);
 }
 

@@ -2,35 +2,22 @@
 #include "tests/support/recording_word_app.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "tests/support/test_folder.h"
 
 namespace gs::testing {
 namespace {
 
-namespace fs = std::filesystem;
 const std::string kNul(1, '\0');
 
-class RecordingWordAppTest : public ::testing::Test {
+class RecordingWordAppTest : public FolderTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("gs-recording-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    FolderTest::SetUp();
     text_ = "Привет" + kNul + "Hello\r\n" + kNul + "empty\r\n@@" + kNul + "x y\r\n";
     std::ofstream(Path("t.txt"), std::ios::binary) << text_;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
   }
 
   // The Word calls of the editing step and of the save-back step.
@@ -66,7 +53,6 @@ class RecordingWordAppTest : public ::testing::Test {
     return line;
   }
 
-  fs::path dir_;
   std::string text_;
   std::vector<std::unique_ptr<WordApp>> apps_;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/error.h"
+#include "tests/support/test_folder.h"
 #include "workflow/word_app.h"
 
 namespace gs::writer {
@@ -13,15 +14,6 @@ const std::string kNul(1, '\0');
 TextDocument FromLines(const std::vector<std::string>& lines) {
   std::vector<Block> blocks(lines.begin(), lines.end());
   return TextDocument(std::move(blocks));
-}
-
-int32_t ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e.Number();
-  }
-  return 0;
 }
 
 const Table& OnlyTable(const TextDocument& d) {
@@ -50,7 +42,7 @@ TEST(TextDocumentTest, SeparatorsMayBeAnyOneCharacter) {
   EXPECT_EQ(OnlyTable(d), (Table{{{"x", "y"}, {"", ""}}}));
   for (const std::string& bad : {std::string(), std::string("ab"), std::string("\xC3")}) {
     auto e = FromLines({"x"});
-    EXPECT_EQ(ErrorOf([&] { e.ConvertToTable(bad); }), wderr::ValueOutOfRange) << bad;
+    EXPECT_EQ(gs::testing::ErrorNumberOf([&] { e.ConvertToTable(bad); }), wderr::ValueOutOfRange) << bad;
   }
 }
 
@@ -64,7 +56,7 @@ TEST(TextDocumentTest, AnInsertionPointConvertsOnlyItsParagraph) {
   EXPECT_EQ(std::get<std::string>(d.Blocks()[2]), "last");
   // A selection that takes in a table cannot be converted again.
   d.WholeStory();
-  EXPECT_EQ(ErrorOf([&] { d.ConvertToTable(kNul); }), wderr::NotAvailable);
+  EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.ConvertToTable(kNul); }), wderr::NotAvailable);
 }
 
 TEST(TextDocumentTest, ConvertToTextEndKeyAndBackspaceGiveBackTheLines) {
@@ -89,7 +81,7 @@ TEST(TextDocumentTest, ConvertToTextKeepsEachRowOneParagraph) {
   TextDocument d({Table{{{"two\nparagraphs", "x"}, {"y", "z"}}}});
   d.ConvertToText(1, kNul);
   EXPECT_EQ(d.Lines(), (std::vector<std::string>{"two\nparagraphs" + kNul + "x", "y" + kNul + "z", ""}));
-  EXPECT_EQ(ErrorOf([&] { d.ConvertToText(1, kNul); }), wderr::NoSuchMember);
+  EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.ConvertToText(1, kNul); }), wderr::NoSuchMember);
 }
 
 TEST(TextDocumentTest, BackspaceDeletesOneCharacterOrJoinsParagraphs) {
@@ -135,8 +127,8 @@ TEST(TextDocumentTest, GoToCountsParagraphsAndTableRows) {
   EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 1);
   d.GoToLine(wd::GoToLast, 0);
   EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 3);
-  EXPECT_EQ(ErrorOf([&] { d.GoToLine(7, 1); }), wderr::ValueOutOfRange);
-  EXPECT_EQ(ErrorOf([&] { d.Information(1); }), wderr::ValueOutOfRange);
+  EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.GoToLine(7, 1); }), wderr::ValueOutOfRange);
+  EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.Information(1); }), wderr::ValueOutOfRange);
 }
 
 TEST(TextDocumentTest, SavedTextHasTableRowsJoinedByTabs) {

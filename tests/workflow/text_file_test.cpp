@@ -1,13 +1,11 @@
 #include "workflow/writer/text_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "common/error.h"
-#include "common/file.h"
+#include "tests/support/test_folder.h"
 #include "workflow/word_app.h"
 
 namespace gs::writer {
@@ -50,25 +48,23 @@ TEST(TextFileTest, WritesAByteOrderMarkAndCrLfPerLine) {
   EXPECT_EQ(TextFileBytes(TextParagraphs(file, "f"), false), file);
 }
 
-TEST(TextFileTest, ReadsAndReplacesFiles) {
-  const auto dir = std::filesystem::temp_directory_path() / ("gs-textfile-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  const std::string path = (dir / "t.txt").string();
+class TextFileFolderTest : public gs::testing::FolderTest {};
+
+TEST_F(TextFileFolderTest, ReadsAndReplacesFiles) {
+  const std::string path = Path("t.txt");
   try {
     ReadTextDocument(path);
     FAIL();
   } catch (const Error& e) {
     EXPECT_EQ(e.Number(), wderr::FileNotFound);
   }
-  std::ofstream(path, std::ios::binary) << "old content that is longer";
+  Write(path, "old content that is longer");
   WriteTextDocument(path, {"new"});
-  const Bytes written = ReadWholeFile(path);
-  EXPECT_EQ(std::string(written.begin(), written.end()), "\xEF\xBB\xBFnew\r\n");
+  EXPECT_EQ(Read(path), "\xEF\xBB\xBFnew\r\n");
   const TextDocument d = ReadTextDocument(path);
   EXPECT_EQ(d.Lines(), (Lines{"new"}));
   EXPECT_FALSE(d.Modified());
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);  // no temporary left
-  std::filesystem::remove_all(dir);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);  // no temporary left
 }
 
 }  // namespace

@@ -3,9 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 #include "common/error.h"
 #include "tests/workflow/writer_test_support.h"
 #include "workflow/writer/document_lock.h"
@@ -32,26 +29,8 @@ const std::vector<std::pair<std::string, std::string>> kRows = {
     {"«ёлка» — Ёж…", "\xF0\x9F\x98\x80 non-BMP"},
 };
 
-int32_t Number(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e.Number();
-  }
-  return 0;
-}
-
-bool ProcessAlive(int pid) {
-  return pid > 0 && ::kill(pid, 0) == 0;
-}
-
 bool WaitForProcessEnd(int pid, double seconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (ProcessAlive(pid)) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return true;
+  return Eventually([&] { return !ProcessAlive(pid); }, seconds);
 }
 
 class WriterOfficeTest : public WriterTest {};
@@ -168,13 +147,13 @@ TEST_F(WriterOfficeTest, QuitWithoutArgumentRefusesToDropUnsavedWork) {
   app->Documents().Open(Path("t.txt"), wd::OpenFormatEncodedText, wd::EncodingUTF8);
   app->Selection().WholeStory();
   app->Selection().ConvertToTable(kNul);
-  EXPECT_EQ(Number([&] { app->Quit(); }), wderr::CommandFailed);
+  EXPECT_EQ(ErrorNumberOf([&] { app->Quit(); }), wderr::CommandFailed);
   // Still running; Quit(false) drops the changes.
   const int pid = Probe(*app).OfficePid();
   EXPECT_TRUE(ProcessAlive(pid));
   app->Quit(false);
   EXPECT_TRUE(WaitForProcessEnd(pid, 10));
-  EXPECT_EQ(Number([&] { app->Quit(); }), wderr::ServerUnavailable);
+  EXPECT_EQ(ErrorNumberOf([&] { app->Quit(); }), wderr::ServerUnavailable);
 }
 
 TEST_F(WriterOfficeTest, CallsOnAnOfficeThatIsGoneFailAsErrors) {
@@ -185,9 +164,10 @@ TEST_F(WriterOfficeTest, CallsOnAnOfficeThatIsGoneFailAsErrors) {
   ASSERT_GT(pid, 0);
   ::kill(pid, SIGKILL);
   ASSERT_TRUE(WaitForProcessEnd(pid, 10));
-  EXPECT_EQ(Number([&] { app->Selection().Information(wd::EndOfRangeRowNumber); }), wderr::ServerUnavailable);
-  EXPECT_EQ(Number([&] { app->Quit(true); }), wderr::ServerUnavailable);
-  EXPECT_EQ(Number([&] { app->Documents(); }), wderr::ServerUnavailable);
+  EXPECT_EQ(ErrorNumberOf([&] { app->Selection().Information(wd::EndOfRangeRowNumber); }),
+            wderr::ServerUnavailable);
+  EXPECT_EQ(ErrorNumberOf([&] { app->Quit(true); }), wderr::ServerUnavailable);
+  EXPECT_EQ(ErrorNumberOf([&] { app->Documents(); }), wderr::ServerUnavailable);
   // The killed office left its lock file beside the document; the next
   // word processor clears it and can save there.
   EXPECT_TRUE(std::filesystem::exists(writer::DocumentLockPath(Path("t.doc"))));
@@ -247,19 +227,20 @@ TEST_F(WriterOfficeTest, ControlCharactersAreRefusedNotDropped) {
 
 TEST_F(WriterOfficeTest, WordErrorsForWrongUse) {
   auto app = Start();
-  EXPECT_EQ(Number([&] { app->ActiveDocument(); }), wderr::NoDocumentOpen);
-  EXPECT_EQ(Number([&] { app->Selection(); }), wderr::NoDocumentOpen);
-  EXPECT_EQ(Number([&] { app->Documents().Open(Path("absent.doc")); }), wderr::FileNotFound);
+  EXPECT_EQ(ErrorNumberOf([&] { app->ActiveDocument(); }), wderr::NoDocumentOpen);
+  EXPECT_EQ(ErrorNumberOf([&] { app->Selection(); }), wderr::NoDocumentOpen);
+  EXPECT_EQ(ErrorNumberOf([&] { app->Documents().Open(Path("absent.doc")); }), wderr::FileNotFound);
   Write(Path("t.txt"), TextFile(kRows));
   app->Documents().Open(Path("t.txt"), wd::OpenFormatEncodedText, wd::EncodingUTF8);
-  EXPECT_EQ(Number([&] { app->ActiveDocument().Tables().Item(1); }), wderr::NoSuchMember);
-  EXPECT_EQ(Number([&] { app->ActiveDocument().SaveAs(Path("x"), 3); }), wderr::ValueOutOfRange);
-  EXPECT_EQ(Number([&] { app->Selection().ConvertToTable(""); }), wderr::ValueOutOfRange);
+  EXPECT_EQ(ErrorNumberOf([&] { app->ActiveDocument().Tables().Item(1); }), wderr::NoSuchMember);
+  EXPECT_EQ(ErrorNumberOf([&] { app->ActiveDocument().SaveAs(Path("x"), 3); }), wderr::ValueOutOfRange);
+  EXPECT_EQ(ErrorNumberOf([&] { app->Selection().ConvertToTable(""); }), wderr::ValueOutOfRange);
   // No display here: the window cannot be shown, and says so.
-  EXPECT_EQ(Number([&] { app->SetVisible(true); }), wderr::NotAvailable);
+  EXPECT_EQ(ErrorNumberOf([&] { app->SetVisible(true); }), wderr::NotAvailable);
   // A missing folder fails the save.
-  EXPECT_NE(Number([&] { app->ActiveDocument().SaveAs(Path("no/such/folder/t.doc"), wd::FormatDocument); }),
-            0);
+  EXPECT_NE(
+      ErrorNumberOf([&] { app->ActiveDocument().SaveAs(Path("no/such/folder/t.doc"), wd::FormatDocument); }),
+      0);
   app->Quit(false);
 }
 
@@ -286,7 +267,7 @@ TEST_F(WriterOfficeTest, AnOfficeThatDoesNotAnswerInTimeGivesError429) {
   auto options = Options();
   options.officeProgramDir = Path("fake/program");
   options.startSeconds = 1;
-  EXPECT_EQ(Number([&] { Start(options); }), 429);
+  EXPECT_EQ(ErrorNumberOf([&] { Start(options); }), 429);
 }
 
 }  // namespace

@@ -1,23 +1,6 @@
 #include "tests/workflow/writer_test_support.h"
 
-#include <unistd.h>
-
-#include <fstream>
-#include <sstream>
-
 namespace gs::testing {
-
-void WriterTest::SetUp() {
-  dir_ = std::filesystem::temp_directory_path() /
-         ("gs-writer-" + std::to_string(::getpid()) + "-" +
-          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  std::filesystem::remove_all(dir_);
-  std::filesystem::create_directories(dir_);
-}
-
-void WriterTest::TearDown() {
-  std::filesystem::remove_all(dir_);
-}
 
 WordAppOptions WriterTest::Options() {
   WordAppOptions options;
@@ -42,17 +25,6 @@ std::string WriterTest::TextFile(const std::vector<std::pair<std::string, std::s
   std::string text;
   for (const auto& [left, right] : rows) text += left + std::string(1, '\0') + right + "\r\n";
   return text;
-}
-
-void WriterTest::Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string WriterTest::Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 void WriterTest::BuildDocument(WordApp& app, const std::string& textPath, const std::string& docPath) {

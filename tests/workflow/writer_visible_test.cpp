@@ -7,7 +7,6 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
-#include <functional>
 #include <thread>
 
 #include "common/error.h"
@@ -87,10 +86,6 @@ std::vector<std::pair<int, int>> WriterWindowSizes() {
   return sizes;
 }
 
-bool Alive(int pid) {
-  return pid > 0 && ::kill(pid, 0) == 0;
-}
-
 class WriterVisibleTest : public WriterTest {
  protected:
   static void SetUpTestSuite() { display_ = new VirtualDisplay; }
@@ -105,7 +100,7 @@ class WriterVisibleTest : public WriterTest {
   // A shown office outlives its WordApp by design; a failed test must not
   // leave one behind.
   void TearDown() override {
-    if (Alive(office_)) ::kill(office_, SIGKILL);
+    if (ProcessAlive(office_)) ::kill(office_, SIGKILL);
     WriterTest::TearDown();
   }
   static WordAppOptions Visible() {
@@ -131,16 +126,6 @@ class WriterVisibleTest : public WriterTest {
 };
 
 VirtualDisplay* WriterVisibleTest::display_ = nullptr;
-
-// Waits a little for what the window manager does on its own time.
-bool Eventually(const std::function<bool()>& condition) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return true;
-}
 
 TEST_F(WriterVisibleTest, ShowsTheDocumentMaximizedAtTheRememberedLine) {
   auto app = BuildShown(27);
@@ -168,7 +153,7 @@ TEST_F(WriterVisibleTest, QuitWithSaveChangesStoresTheShownDocumentWithoutADialo
   const int pid = Probe(*app).OfficePid();
   app->Quit(true);
   EXPECT_EQ(line, 5);
-  EXPECT_FALSE(Alive(pid));
+  EXPECT_FALSE(ProcessAlive(pid));
   std::filesystem::copy_file(Path("t.doc"), Path("copy.doc"));
   TakeBack(Path("copy.doc"), Path("back.txt"));
   const std::string back = Read(Path("back.txt"));
@@ -189,7 +174,7 @@ TEST_F(WriterVisibleTest, AWindowTheUserClosedMakesTheCallsFail) {
   const int pid = Probe(*app).OfficePid();
   app->Quit(true);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_FALSE(Alive(pid));
+  EXPECT_FALSE(ProcessAlive(pid));
 }
 
 TEST_F(WriterVisibleTest, AShownOfficeOutlivesTheProgramThatStartedIt) {
@@ -197,7 +182,7 @@ TEST_F(WriterVisibleTest, AShownOfficeOutlivesTheProgramThatStartedIt) {
   const int pid = Probe(*app).OfficePid();
   app.reset();
   std::this_thread::sleep_for(std::chrono::seconds(1));
-  EXPECT_TRUE(Alive(pid)) << "the user's word processor went away with the program";
+  EXPECT_TRUE(ProcessAlive(pid)) << "the user's word processor went away with the program";
   ::kill(pid, SIGKILL);
 }
 

@@ -1,21 +1,19 @@
 #include "workflow/writer/written_documents.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
+
+#include "tests/support/test_folder.h"
 
 namespace gs::writer {
 namespace {
 
-namespace fs = std::filesystem;
+class WrittenDocumentsTest : public gs::testing::FolderTest {};
 
-TEST(WrittenDocumentsTest, GivesTheTextBackOnlyForTheSameBytes) {
-  const fs::path dir = fs::temp_directory_path() / ("gs-written-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const std::string path = (dir / "t.doc").string();
-  std::ofstream(path, std::ios::binary) << "the bytes written";
+TEST_F(WrittenDocumentsTest, GivesTheTextBackOnlyForTheSameBytes) {
+  const std::string path = Path("t.doc");
+  Write(path, "the bytes written");
   TextDocument text({Table{{{"Привет", "Hello"}}}});
   text.SetLandscape(true);
   text.GoToLine(1, 1);
@@ -28,20 +26,19 @@ TEST(WrittenDocumentsTest, GivesTheTextBackOnlyForTheSameBytes) {
   EXPECT_EQ(recalled->Blocks(), text.Blocks());
   EXPECT_TRUE(recalled->Landscape());
   EXPECT_FALSE(recalled->Modified());
-  EXPECT_FALSE(written.Recall((dir / "other.doc").string()));
+  EXPECT_FALSE(written.Recall(Path("other.doc")));
 
   // Same size, other content: the file is read by the office again.
-  std::ofstream(path, std::ios::binary) << "the bytes WRITTEN";
+  Write(path, "the bytes WRITTEN");
   EXPECT_FALSE(written.Recall(path));
-  std::ofstream(path, std::ios::binary) << "the bytes written";
+  Write(path, "the bytes written");
   EXPECT_TRUE(written.Recall(path));
   written.Forget();
   EXPECT_FALSE(written.Recall(path));
-  fs::remove(path);
+  std::filesystem::remove(path);
   written.Remember(path, text);  // a file that is not there is not remembered
-  std::ofstream(path, std::ios::binary) << "";
+  Write(path, "");
   EXPECT_FALSE(written.Recall(path));
-  fs::remove_all(dir);
 }
 
 }  // namespace

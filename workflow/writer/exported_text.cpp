@@ -2,22 +2,13 @@
 
 #include <algorithm>
 
+#include "workflow/writer/text_file.h"
+
 namespace gs::writer {
 
 std::vector<std::string> ExportedLines(std::string_view bytes) {
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  std::vector<std::string> lines;
-  size_t from = 0;
-  while (from < bytes.size()) {
-    const size_t end = bytes.find("\r\n", from);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(bytes.substr(from));
-      break;
-    }
-    lines.emplace_back(bytes.substr(from, end - from));
-    from = end + 2;
-  }
-  return lines;
+  // A bare LF is a line break within a paragraph.
+  return SplitLines(bytes, LineEnds::CrLfOnly);
 }
 
 size_t CellRow(std::string_view name) {

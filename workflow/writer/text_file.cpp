@@ -14,26 +14,31 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 }
 
-std::vector<std::string> TextParagraphs(std::string_view bytes, std::string_view name) {
+std::vector<std::string> SplitLines(std::string_view bytes, LineEnds ends) {
   if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+  std::vector<std::string> lines;
+  size_t from = 0;
+  while (from < bytes.size()) {
+    const size_t end =
+        ends == LineEnds::CrLfOnly ? bytes.find("\r\n", from) : bytes.find_first_of("\r\n", from);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(bytes.substr(from));
+      break;
+    }
+    lines.emplace_back(bytes.substr(from, end - from));
+    from = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
+  }
+  return lines;
+}
+
+std::vector<std::string> TextParagraphs(std::string_view bytes, std::string_view name) {
   if (const size_t bad = FindInvalidUtf8(bytes); bad != std::string_view::npos) {
     const auto line = 1 + std::count_if(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(bad),
                                         [](char c) { return c == '\n'; });
     RaiseWordError(wderr::CommandFailed,
                    std::string(name) + " is not UTF-8 text (line " + std::to_string(line) + ")");
   }
-  std::vector<std::string> paragraphs;
-  size_t from = 0;
-  while (from < bytes.size()) {
-    const size_t end = bytes.find_first_of("\r\n", from);
-    if (end == std::string_view::npos) {
-      paragraphs.emplace_back(bytes.substr(from));
-      break;
-    }
-    paragraphs.emplace_back(bytes.substr(from, end - from));
-    from = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
-  }
-  return paragraphs;
+  return SplitLines(bytes, LineEnds::Any);
 }
 
 std::string TextFileBytes(const std::vector<std::string>& lines, bool byteOrderMark) {

@@ -10,6 +10,12 @@
 
 namespace gs::writer {
 
+enum class LineEnds { Any, CrLfOnly };
+
+// The lines of a text: a leading byte-order mark skipped, lines ending at CR
+// LF, CR or LF (or only at CR LF), no further line after a final line end.
+std::vector<std::string> SplitLines(std::string_view bytes, LineEnds ends);
+
 // The paragraphs of a text file's bytes: a leading byte-order mark is
 // skipped, lines end at CR LF, CR or LF, and a line end at the very end
 // starts no further paragraph. Every other byte is kept, NUL included. Bytes
