@@ -161,6 +161,23 @@ TEST_F(WriterVisibleTest, QuitWithSaveChangesStoresTheShownDocumentWithoutADialo
   EXPECT_EQ(back.find("Строка 3" + kNul), std::string::npos);
 }
 
+TEST_F(WriterVisibleTest, ReopensTheKeptDocumentAtTheRememberedLine) {
+  auto app = BuildShown(3);
+  app->Quit(true);
+  // The next cycle of the same table: the kept document, shown at line 33.
+  auto again = Start(Visible());
+  again->Documents().Open(Path("t.doc"));
+  again->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, 33, "");
+  again->SetVisible(true);
+  again->SetWindowState(wd::WindowStateMaximize);
+  office_ = Probe(*again).OfficePid();
+  EXPECT_TRUE(Probe(*again).WindowVisible());
+  EXPECT_EQ(again->Selection().Information(wd::EndOfRangeRowNumber), 33);
+  EXPECT_EQ(Probe(*again).CellText(1, "A33"), "Строка 33");
+  EXPECT_TRUE(Probe(*again).Page().landscape);
+  again->Quit(true);
+}
+
 TEST_F(WriterVisibleTest, AWindowTheUserClosedMakesTheCallsFail) {
   auto app = BuildShown(1);
   Probe(*app).CloseWindow();
@@ -180,9 +197,11 @@ TEST_F(WriterVisibleTest, AWindowTheUserClosedMakesTheCallsFail) {
 TEST_F(WriterVisibleTest, AShownOfficeOutlivesTheProgramThatStartedIt) {
   auto app = BuildShown(1);
   const int pid = Probe(*app).OfficePid();
+  ASSERT_TRUE(Eventually([] { return WriterWindowSizes().size() == 1; }));
   app.reset();
   std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_TRUE(ProcessAlive(pid)) << "the user's word processor went away with the program";
+  EXPECT_EQ(WriterWindowSizes().size(), 1u) << "the user's document was closed";
   ::kill(pid, SIGKILL);
 }
 

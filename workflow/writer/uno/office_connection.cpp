@@ -177,16 +177,21 @@ OfficeConnection::OfficeConnection(const WordAppOptions& options) : options_(opt
 
   const char* display = std::getenv("DISPLAY");
   headless_ = !(options.useDisplay && display != nullptr && display[0] != '\0');
-  profile_ = OfficeProfile::Acquire(options.profileRoot.empty() ? DefaultProfileRoot() : options.profileRoot);
   const std::string pipeName = UniquePipeName();
   std::vector<std::string> arguments;
   // With a display the office starts invisible but able to show windows
   // later; documents stay without a window until shown.
   arguments.push_back(headless_ ? "--headless" : "--invisible");
   for (const char* a : {"--norestore", "--nologo", "--nodefault", "--nolockcheck"}) arguments.push_back(a);
-  arguments.push_back("-env:UserInstallation=" + FileUrl(profile_.Folder()));
   arguments.push_back("--accept=pipe,name=" + pipeName + ";urp;StarOffice.ComponentContext");
-  process_ = std::make_unique<OfficeProcess>(program_, arguments, profile_.Folder() + ".log", profile_);
+  try {
+    profile_ =
+        OfficeProfile::Acquire(options.profileRoot.empty() ? DefaultProfileRoot() : options.profileRoot);
+    arguments.push_back("-env:UserInstallation=" + FileUrl(profile_.Folder()));
+    process_ = std::make_unique<OfficeProcess>(program_, arguments, profile_.Folder() + ".log", profile_);
+  } catch (const Error& e) {
+    RaiseCantStart(e.Description());
+  }
   profile_.HandOver();
   watchdog_ = std::make_unique<Watchdog>(*process_);
   try {
@@ -325,9 +330,7 @@ void OfficeConnection::RaiseFromCurrent(std::string_view what) {
     message = "unknown failure";
   }
   if (watchdog_->Fired()) {
-    const double limit = options_.callSeconds;
-    RaiseWordError(wderr::CallTimedOut, std::string(what) + " took longer than its time limit (at least " +
-                                            std::to_string(static_cast<int>(limit)) + " seconds)");
+    RaiseWordError(wderr::CallTimedOut, std::string(what) + " did not finish within its time limit");
   }
   // A broken connection shows up as an exception of any kind; give the
   // keeper a moment to report the office's end.

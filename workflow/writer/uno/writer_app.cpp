@@ -43,7 +43,14 @@ bool StartsWith(const std::string& path, std::string_view magic) {
 class WriterApp final : public WordApp, public WordDocuments, public WordSelection, public WriterProbe {
  public:
   explicit WriterApp(const WordAppOptions& options) : office_(options) {}
-  ~WriterApp() override { documents_.clear(); }
+  ~WriterApp() override {
+    // Shown documents are the user's: they stay open in the office, which
+    // outlives this object.
+    if (visible_) {
+      for (auto& d : documents_) d->Release();
+    }
+    documents_.clear();
+  }
 
   // --- Application
   WordDocuments& Documents() override {

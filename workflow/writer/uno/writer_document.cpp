@@ -154,14 +154,25 @@ WriterDocument::~WriterDocument() {
   Close();
 }
 
+void WriterDocument::Release() noexcept {
+  cursor_.clear();
+  controller_.clear();
+  model_.clear();
+}
+
 void WriterDocument::Close() noexcept {
   cursor_.clear();
   controller_.clear();
   if (model_.is() && office_.Connected()) {
     try {
-      Reference<css::util::XCloseable>(model_, UNO_QUERY_THROW)->close(true);
-    } catch (...) {
-      // Closed by the user, or the office is going away: nothing left to close.
+      office_.Call("close", CallLength::Short, [&] {
+        try {
+          Reference<css::util::XCloseable>(model_, UNO_QUERY_THROW)->close(true);
+        } catch (const css::uno::Exception&) {
+          // Closed by the user, or the office is going away: nothing left to close.
+        }
+      });
+    } catch (const Error&) {
     }
   }
   model_.clear();
@@ -181,25 +192,32 @@ void WriterDocument::Materialize() {
   text_.reset();
   if (text.Landscape() && !Page().landscape) SetOrientation(wd::OrientLandscape);
   office_.Call("hand the document to Writer", CallLength::Long, [&] {
-    // The selection goes along: its start, in its paragraph or cell.
-    const Position at = text.SelectionStart();
-    const auto parts = BodyParts();
-    const auto& part = parts.at(std::min(at.block, parts.size() - 1));
-    Reference<css::text::XText> where;
-    std::string_view before;
-    if (part.table.is()) {
-      where.set(Reference<css::table::XCellRange>(part.table, UNO_QUERY_THROW)
-                    ->getCellByPosition(static_cast<sal_Int32>(at.column), static_cast<sal_Int32>(at.row)),
-                UNO_QUERY_THROW);
-      before = std::get<Table>(text.Blocks()[at.block]).rows[at.row][at.column];
-    } else {
-      where = part.paragraph->getText();
-      if (const auto* p = std::get_if<std::string>(&text.Blocks()[at.block])) before = *p;
+    // The selection goes along: its start, in its paragraph or cell (the
+    // start of the document should the office see the body differently).
+    cursor_ = model_->getText()->createTextCursor();
+    try {
+      const Position at = text.SelectionStart();
+      const auto parts = BodyParts();
+      const auto& part = parts.at(std::min(at.block, parts.size() - 1));
+      Reference<css::text::XText> where;
+      std::string_view before;
+      if (const auto* table = std::get_if<Table>(&text.Blocks()[at.block]); table && part.table.is()) {
+        where.set(Reference<css::table::XCellRange>(part.table, UNO_QUERY_THROW)
+                      ->getCellByPosition(static_cast<sal_Int32>(at.column), static_cast<sal_Int32>(at.row)),
+                  UNO_QUERY_THROW);
+        before = table->rows.at(at.row).at(at.column);
+        cursor_ = where->createTextCursorByRange(where->getStart());
+      } else if (const auto* paragraph = std::get_if<std::string>(&text.Blocks()[at.block]);
+                 paragraph && part.paragraph.is()) {
+        before = *paragraph;
+        cursor_ = part.paragraph->getText()->createTextCursorByRange(part.paragraph->getStart());
+      }
+      cursor_->goRight(
+          static_cast<sal_Int16>(std::min<sal_Int32>(Utf16Length(before.substr(0, at.offset)), 0x7FFF)),
+          false);
+    } catch (const css::uno::Exception&) {
+    } catch (const std::out_of_range&) {
     }
-    cursor_ =
-        where->createTextCursorByRange(part.table.is() ? where->getStart() : part.paragraph->getStart());
-    cursor_->goRight(
-        static_cast<sal_Int16>(std::min<sal_Int32>(Utf16Length(before.substr(0, at.offset)), 0x7FFF)), false);
     Reference<css::util::XModifiable>(model_, UNO_QUERY_THROW)->setModified(text.Modified());
   });
 }
@@ -254,8 +272,15 @@ std::vector<Block> WriterDocument::ReadBody() {
         ->storeToURL(ToOUString(FileUrl(exported)),
                      Properties({Property("FilterName", Any(OUString("Text (encoded)"))),
                                  Property("FilterOptions", Any(OUString("UTF8,CRLF,,")))}));
-    const Bytes bytes = ReadWholeFile(exported);
-    DeleteFile(exported);
+    Bytes bytes;
+    std::error_code ignored;
+    try {
+      bytes = ReadWholeFile(exported);
+    } catch (const Error&) {
+      std::filesystem::remove(exported, ignored);
+      throw;
+    }
+    std::filesystem::remove(exported, ignored);
     auto mapped = MapExportedLines(
         ExportedLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())), shape);
 

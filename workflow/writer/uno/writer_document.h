@@ -76,6 +76,8 @@ class WriterDocument final : public WordDocument, public WordPageSetup, public W
   // Leaves it unmodified, so that closing it asks nothing.
   void MarkSaved();
   void Close() noexcept;
+  // Lets go of the document without closing it.
+  void Release() noexcept;
 
   // What the probe reads.
   int32_t TableCount();
