@@ -116,6 +116,21 @@ TEST_F(WriterOfficeTest, QuitWithSaveChangesKeepsAnEditMadeInTheOffice) {
   EXPECT_EQ(Read(Path("copy.txt")), "\xEF\xBB\xBF" + TextFile(rows));
 }
 
+TEST_F(WriterOfficeTest, ACellOfTwoParagraphsStaysOneLine) {
+  // Enter pressed in a cell: Writer's text export gives it two lines, so
+  // the cells are read one by one, and the row stays one line.
+  Write(Path("t.txt"), TextFile(kRows));
+  auto app = Start();
+  BuildDocument(*app, Path("t.txt"), Path("t.doc"));
+  Probe(*app).SetCellText(1, "B3", "first\nsecond");
+  app->Quit(true);
+  std::filesystem::copy_file(Path("t.doc"), Path("copy.doc"));
+  TakeBack(Path("copy.doc"), Path("back.txt"));
+  auto rows = kRows;
+  rows[2].second = "first\nsecond";
+  EXPECT_EQ(Read(Path("back.txt")), "\xEF\xBB\xBF" + TextFile(rows));
+}
+
 TEST_F(WriterOfficeTest, GoToAndInformationWorkOnTableRows) {
   Write(Path("t.txt"), TextFile(kRows));
   auto app = Start();
