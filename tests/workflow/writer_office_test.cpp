@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "common/error.h"
 #include "tests/workflow/writer_test_support.h"
 #include "workflow/writer/document_lock.h"
@@ -196,6 +198,23 @@ TEST_F(WriterOfficeTest, CallsOnAnOfficeThatIsGoneFailAsErrors) {
   check->Documents().Open(Path("copy.doc"));
   EXPECT_EQ(Probe(*check).CellText(1, "B1"), "saved after a crash");
   check->Quit();
+}
+
+TEST_F(WriterOfficeTest, ACallThatHangsEndsTheOfficeWithinItsTimeLimit) {
+  Write(Path("t.txt"), TextFile(kRows));
+  auto options = Options();
+  options.callSeconds = 2;
+  auto app = Start(options);
+  BuildDocument(*app, Path("t.txt"), Path("t.doc"));
+  const int pid = Probe(*app).OfficePid();
+  // A stopped office answers nothing, as one waiting on a dialog would not.
+  ::kill(pid, SIGSTOP);
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(ErrorNumberOf([&] { app->Selection().Information(wd::EndOfRangeRowNumber); }),
+            wderr::CallTimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(15));
+  EXPECT_TRUE(WaitForProcessEnd(pid, 10));
+  EXPECT_EQ(ErrorNumberOf([&] { app->Quit(true); }), wderr::ServerUnavailable);
 }
 
 TEST_F(WriterOfficeTest, SomebodyElsesLockIsRespected) {
