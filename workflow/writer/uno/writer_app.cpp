@@ -75,9 +75,9 @@ class WriterApp final : public WordApp, public WordDocuments, public WordSelecti
       if (visible && windowState_) d->SetWindowState(*windowState_);
     }
     visible_ = visible;
-    // A visible word processor holds the user's work: it stays when this
-    // program ends, as Word does.
-    office_.SetDetached(visible);
+    // A word processor that shows a document holds the user's work: it stays
+    // when this program ends, as Word does. Without one it would stay unseen.
+    office_.SetDetached(visible && !documents_.empty());
   }
 
   void SetWindowState(int32_t state) override {
@@ -156,6 +156,7 @@ class WriterApp final : public WordApp, public WordDocuments, public WordSelecti
     if (visible_) {
       opened.Show(true);
       if (windowState_) opened.SetWindowState(*windowState_);
+      office_.SetDetached(true);
     }
     return opened;
   }
