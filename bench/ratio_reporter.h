@@ -20,9 +20,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   void ReportRuns(const std::vector<Run>& reports) override {
     ConsoleReporter::ReportRuns(reports);
+    // With repetitions, the median of the repetitions stands for the run.
     for (const Run& run : reports) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if ((run.run_type == Run::RT_Iteration || median) && !run.error_occurred)
+        times_[run.run_name.str()] = run.GetAdjustedRealTime();
     }
   }
 
