@@ -29,7 +29,8 @@ Bytes ReadWholeFile(const std::string& path) {
   return data;
 }
 
-AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
+AtomicFile::AtomicFile(std::string path, Durability durability)
+    : path_(std::move(path)), durability_(durability) {
   file_ = CreateTempBeside(path_, tempPath_);
   buffer_.reserve(kBlock);
 }
@@ -76,14 +77,14 @@ void AtomicFile::WriteAt(uint64_t offset, const void* data, size_t n) {
 
 void AtomicFile::Commit() {
   Flush();
-  file_.Sync();
+  if (durability_ == Durability::Lasting) file_.Sync();
   file_.Close();
-  ReplaceFile(tempPath_, path_);
+  ReplaceFile(tempPath_, path_, durability_);
   committed_ = true;
 }
 
-void WriteWholeFile(const std::string& path, std::span<const uint8_t> data) {
-  AtomicFile out(path);
+void WriteWholeFile(const std::string& path, std::span<const uint8_t> data, Durability durability) {
+  AtomicFile out(path, durability);
   out.Append(data);
   out.Commit();
 }
