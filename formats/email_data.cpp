@@ -6,6 +6,7 @@
 
 #include "common/error.h"
 #include "common/memory.h"
+#include "formats/export_lines.h"
 #include "formats/format_errors.h"
 #include "formats/little_endian.h"
 #include "formats/text_lines.h"
@@ -135,24 +136,25 @@ void CheckEmailTwins(const EmailData& work, const EmailData& english, std::strin
 }
 
 void EmailText(const EmailData& work, const EmailData& english, const FieldCodec& codec, TextSink& text) {
-  Bytes& line = text.Buffer();
+  ExportLines lines(codec, text);
   for (size_t r = 0; r < english.Records.size(); ++r) {
     if (r >= work.Records.size() || work.Records[r].Offsets.size() < english.Records[r].Offsets.size()) {
       RaiseRuntime(rt::SubscriptOutOfRange);
     }
     const EmailRecord& w = work.Records[r];
     const EmailRecord& e = english.Records[r];
-    AppendBytes(line, w.Heading);
-    line.push_back(0x00);
-    AppendBytes(line, e.Heading);
-    text.EndLine();
+    lines.EditField(w.Heading);
+    lines.Separator();
+    lines.EditField(e.Heading);
+    lines.EndLine();
     for (size_t k = 0; k < e.Offsets.size(); ++k) {
-      codec.ReadField(work.File, StringOffset(work.StringArea, w.Offsets[k]), line);
-      line.push_back(0x00);
-      codec.ReadField(english.File, StringOffset(english.StringArea, e.Offsets[k]), line);
-      text.EndLine();
+      lines.StoredField(work.File, StringOffset(work.StringArea, w.Offsets[k]));
+      lines.Separator();
+      lines.StoredField(english.File, StringOffset(english.StringArea, e.Offsets[k]));
+      lines.EndLine();
     }
   }
+  lines.Finish();
 }
 
 Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8_t> text,
@@ -160,6 +162,7 @@ Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8
   TextLines lines(text);
   Bytes area;
   ReserveLarge(area, text.size());
+  JoinedFields fields;
   int32_t areaLength = 0;
   for (size_t r = 0; r < records.size(); ++r) {
     EmailRecord& record = records[r];
@@ -173,6 +176,7 @@ Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8
       TakeLine(lines, textName, r, records.size(), [&](std::span<const uint8_t> part) {
         offset = areaLength;
         AppendBytes(area, part);
+        fields.Add(part, area.size());
         area.push_back(0x00);
         areaLength = CheckedAdd(areaLength, static_cast<int64_t>(part.size()) + 1);
       });
@@ -191,7 +195,7 @@ Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8
   for (const EmailRecord& record : records) AppendRecord(out, record);
   const int32_t stringArea = CheckedAdd(0, static_cast<int64_t>(out.size()));
   StoreInt32(out.data() + 4, stringArea);
-  codec.EncodeField(area);
+  fields.Encode(codec, area);
   CheckedAdd(stringArea, areaLength);  // the file's own size stays a 32-bit number
   AppendBytes(out, area);
   return out;
@@ -223,7 +227,7 @@ void EmailImport(FormatState& state, const ConversionFiles& files, std::string_v
   const Bytes text = ReadWholeFile(files.TextFilePath);
   const Bytes data =
       EmailDataFromText(state.LanguageRecords, text, files.TextFilePath, FieldCodec(currentFileName, kt));
-  WriteWholeFile(files.WorkTablePath, data);
+  WriteWholeFile(files.WorkTablePath, data, Durability::Work);
 }
 
 }  // namespace gs

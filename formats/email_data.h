@@ -79,7 +79,8 @@ void ReadEmailState(FormatState& state, const ConversionFiles& files, std::strin
 // The import: rebuilds the work table from the edited text file and the
 // records in state. Needs the e-mail data export of the same file in state
 // (error 5 otherwise). The work table is replaced whole only when the whole
-// text has been taken.
+// text has been taken; as a work file of the cycle, it is not flushed to the
+// disk.
 void EmailImport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
                  KtLibrary& kt);
 

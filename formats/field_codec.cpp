@@ -128,26 +128,46 @@ void FieldCodec::Encode(std::span<uint8_t> bytes) const {
   }
 }
 
-size_t FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset, Bytes& out) const {
-  if (offset < 0 || static_cast<uint64_t>(offset) >= file.size()) return file.size();
+void FieldCodec::DecodeJoined(std::span<uint8_t> bytes) const {
+  if (game_) {
+    GameDecode(bytes);
+  } else {
+    CheckLibraryLength(bytes.size());
+    kt_.DeCoder(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  }
+}
+
+void FieldCodec::EncodeJoined(std::span<uint8_t> bytes) const {
+  if (game_) {
+    GameEncode(bytes);
+  } else {
+    CheckLibraryLength(bytes.size());
+    kt_.ReCoder(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  }
+}
+
+std::span<const uint8_t> FieldCodec::StoredString(std::span<const uint8_t> file, int64_t offset) {
+  if (offset < 0 || static_cast<uint64_t>(offset) >= file.size()) return {};
   const uint8_t* begin = file.data() + offset;
   const size_t left = file.size() - static_cast<size_t>(offset);
   const auto* zero = static_cast<const uint8_t*>(std::memchr(begin, 0, left));
-  const size_t length = zero != nullptr ? static_cast<size_t>(zero - begin) : left;
-  const size_t next = static_cast<size_t>(offset) + length + (zero != nullptr ? 1 : 0);
-  if (length == 0) return next;  // neither mapping runs on an empty string
-  CheckLibraryLength(length);
-  const size_t start = out.size();
-  out.insert(out.end(), begin, begin + length);
-  const std::span<uint8_t> field(out.data() + start, length);
-  // One string without a zero byte: the library may take it whole.
-  if (game_) {
-    GameDecode(field);
-  } else {
-    kt_.DeCoder(field.data(), static_cast<uint32_t>(length));
+  return {begin, zero != nullptr ? static_cast<size_t>(zero - begin) : left};
+}
+
+size_t FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset, Bytes& out) const {
+  const std::span<const uint8_t> stored = StoredString(file, offset);
+  if (stored.empty()) {  // neither mapping runs on an empty string
+    return offset < 0 || static_cast<uint64_t>(offset) >= file.size() ? file.size()
+                                                                      : static_cast<size_t>(offset) + 1;
   }
+  const size_t end = static_cast<size_t>(stored.data() + stored.size() - file.data());
+  const size_t start = out.size();
+  out.insert(out.end(), stored.begin(), stored.end());
+  // One string without a zero byte: the mapping may take it whole.
+  const std::span<uint8_t> field(out.data() + start, stored.size());
+  DecodeJoined(field);
   MaskControlBytes(field);
-  return next;
+  return end < file.size() ? end + 1 : end;
 }
 
 Bytes FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset) const {
@@ -159,6 +179,17 @@ Bytes FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset) const
 void FieldCodec::EncodeField(std::span<uint8_t> bytes) const {
   MaskControlBytes(bytes);
   Encode(bytes);
+}
+
+void JoinedFields::Encode(const FieldCodec& codec, std::span<uint8_t> bytes) const {
+  MaskControlBytes(bytes);
+  if (!text_) return;  // empty fields need no mapping
+  size_t start = 0;
+  for (const size_t stop : stops_) {
+    codec.EncodeJoined(bytes.subspan(start, stop - start));
+    start = stop;
+  }
+  codec.EncodeJoined(bytes.subspan(start));
 }
 
 }  // namespace gs

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "common/error.h"
 #include "common/memory.h"
+#include "formats/export_lines.h"
 #include "formats/format_errors.h"
 #include "formats/little_endian.h"
 #include "formats/text_lines.h"
@@ -35,19 +37,21 @@ StringTable::StringTable(std::span<const uint8_t> file, std::string_view current
 
 int32_t StringTable::OffsetOf(int32_t entry) const {
   const int32_t offset = LoadInt32(file_, offsetTable_ + 4 * static_cast<size_t>(entry));
-  CheckedAdd(offset, 1);  // the position the runtime counts from 1
+  // The position the runtime counts from 1 must stay a 32-bit number.
+  if (offset == std::numeric_limits<int32_t>::max()) RaiseRuntime(rt::Overflow);
   return offset;
 }
 
 void StringTableText(const StringTable& work, const StringTable& english, const FieldCodec& codec,
                      TextSink& text) {
-  Bytes& line = text.Buffer();
+  ExportLines lines(codec, text);
   for (int32_t j = 0; j < english.Count(); ++j) {
-    if (j < work.Count()) codec.ReadField(work.File(), work.OffsetOf(j), line);
-    line.push_back(0x00);
-    codec.ReadField(english.File(), english.OffsetOf(j), line);
-    text.EndLine();
+    if (j < work.Count()) lines.StoredField(work.File(), work.OffsetOf(j));
+    lines.Separator();
+    lines.StoredField(english.File(), english.OffsetOf(j));
+    lines.EndLine();
   }
+  lines.Finish();
 }
 
 Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const uint8_t> text,
@@ -68,23 +72,25 @@ Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const 
   AppendBytes(table, headerBlock);
   table.resize(static_cast<size_t>(base));
 
+  // A string's offset, base + its position in the string area, must stay a
+  // 32-bit number.
+  const size_t lastOffset = static_cast<size_t>(std::numeric_limits<int32_t>::max());
   TextLines lines(text);
+  JoinedFields fields;
   size_t k = 0;
   while (!lines.AtEnd()) {
     std::span<const uint8_t> workPart;
     const bool separated = lines.NextWorkPart(workPart);
-    if (!separated) {
-      // Bytes after the last separator start no entry; they follow the last string.
-      AppendBytes(table, workPart);
-      break;
-    }
+    AppendBytes(table, workPart);
+    fields.Add(workPart, table.size() - static_cast<size_t>(base));
+    // Bytes after the last separator start no entry; they follow the last string.
+    if (!separated) break;
     if (k < static_cast<size_t>(count)) {
-      // base + the position of the string in the string area
-      const auto position = static_cast<int64_t>(table.size()) - base;
-      StoreInt32(table.data() + offsetTable + 4 * k, CheckedAdd(base, position));
+      const size_t offset = table.size() - workPart.size();
+      if (offset > lastOffset) RaiseRuntime(rt::Overflow);
+      StoreInt32(table.data() + offsetTable + 4 * k, static_cast<int32_t>(offset));
     }
     ++k;
-    AppendBytes(table, workPart);
     table.push_back(0x00);
     lines.SkipToLineEnd();
   }
@@ -92,7 +98,7 @@ Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const 
     RaiseUnknownFormat(textName, std::to_string(k) + " lines with a separator for " + std::to_string(count) +
                                      " entries of the English table");
   }
-  codec.EncodeField(std::span<uint8_t>(table).subspan(static_cast<size_t>(base)));
+  fields.Encode(codec, std::span<uint8_t>(table).subspan(static_cast<size_t>(base)));
   return table;
 }
 
@@ -124,7 +130,7 @@ void StringTableImport(const FormatState& state, const ConversionFiles& files,
   const Bytes text = ReadWholeFile(files.TextFilePath);
   const Bytes table =
       StringTableFromText(state.HeaderBlock, text, files.TextFilePath, FieldCodec(currentFileName, kt));
-  WriteWholeFile(files.WorkTablePath, table);
+  WriteWholeFile(files.WorkTablePath, table, Durability::Work);
 }
 
 }  // namespace gs

@@ -77,7 +77,8 @@ void ReadStringTableState(FormatState& state, const ConversionFiles& files, std:
 
 // The import: rebuilds the work table from the edited text file. Needs the
 // string table export of the same file in state (error 5 otherwise). The
-// work table is replaced whole only when the whole text has been taken.
+// work table is replaced whole only when the whole text has been taken; as a
+// work file of the cycle, it is not flushed to the disk.
 void StringTableImport(const FormatState& state, const ConversionFiles& files,
                        std::string_view currentFileName, KtLibrary& kt);
 
