@@ -18,15 +18,29 @@ void File::ReadExactAt(uint64_t offset, void* data, size_t n) const {
   if (ReadAt(offset, data, n) != n) RaiseRuntime(rt::InputPastEndOfFile, path_);
 }
 
-Bytes ReadWholeFile(const std::string& path) {
+namespace {
+
+template <typename Buffer>
+void AppendFile(const std::string& path, Buffer& out) {
   File f(path, File::Mode::Read);
-  const uint64_t size = f.Size();
+  const auto size = static_cast<size_t>(f.Size());
+  const size_t start = out.size();
+  ReserveLarge(out, start + size);
+  out.resize(start + size);
+  const size_t got = f.ReadAt(0, out.data() + start, size);
+  out.resize(start + got);  // a file that shrank meanwhile: keep what is there
+}
+
+}  // namespace
+
+Bytes ReadWholeFile(const std::string& path) {
   Bytes data;
-  ReserveLarge(data, static_cast<size_t>(size));
-  data.resize(static_cast<size_t>(size));
-  const size_t got = f.ReadAt(0, data.data(), data.size());
-  data.resize(got);  // a file that shrank meanwhile: keep what is there
+  AppendFile(path, data);
   return data;
+}
+
+void AppendWholeFile(const std::string& path, FileBytes& out) {
+  AppendFile(path, out);
 }
 
 AtomicFile::AtomicFile(std::string path, Durability durability)

@@ -7,13 +7,40 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gs {
 
 using Bytes = std::vector<uint8_t>;
+
+// An allocator whose new elements are left uninitialised when a vector grows
+// by resize: for large buffers that are filled right after they grow, where
+// zeroing them first would only cost time.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <typename U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// Bytes read from a file, or about to be.
+using FileBytes = std::vector<uint8_t, UninitializedAllocator<uint8_t>>;
 
 // What a replaced file must survive.
 enum class Durability {
@@ -71,6 +98,8 @@ class File {
 
 // Reads a whole file into memory.
 Bytes ReadWholeFile(const std::string& path);
+// Appends a whole file to out (less when the file shrank meanwhile).
+void AppendWholeFile(const std::string& path, FileBytes& out);
 
 // A new version of a file, written beside it under a temporary name and moved
 // over it by Commit(). Dropped without Commit(), it removes the temporary file

@@ -52,6 +52,23 @@ TEST_F(FileTest, MissingFileRaisesFileNotFoundNamingIt) {
   }
 }
 
+TEST_F(FileTest, AppendWholeFileKeepsWhatWasBefore) {
+  Write(Path("a"), "content");
+  FileBytes buffer{'>', ' '};
+  AppendWholeFile(Path("a"), buffer);
+  EXPECT_EQ(std::string(buffer.begin(), buffer.end()), "> content");
+  Write(Path("empty"), "");
+  AppendWholeFile(Path("empty"), buffer);
+  EXPECT_EQ(buffer.size(), 9u);
+  try {
+    AppendWholeFile(Path("absent"), buffer);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), 53);
+  }
+  EXPECT_EQ(buffer.size(), 9u);
+}
+
 TEST_F(FileTest, HandlesCloseWhenAnErrorUnwinds) {
   Write(Path("a"), "abc");
   const int before = File::OpenCount();
