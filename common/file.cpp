@@ -21,26 +21,26 @@ void File::ReadExactAt(uint64_t offset, void* data, size_t n) const {
 namespace {
 
 template <typename Buffer>
-void AppendFile(const std::string& path, Buffer& out) {
+void ReadWholeFileAfter(const std::string& path, Buffer& out, size_t room) {
   File f(path, File::Mode::Read);
   const auto size = static_cast<size_t>(f.Size());
-  const size_t start = out.size();
-  ReserveLarge(out, start + size);
-  out.resize(start + size);
-  const size_t got = f.ReadAt(0, out.data() + start, size);
-  out.resize(start + got);  // a file that shrank meanwhile: keep what is there
+  out.clear();
+  ReserveLarge(out, room + size);
+  out.resize(room + size);
+  const size_t got = f.ReadAt(0, out.data() + room, size);
+  out.resize(room + got);  // a file that shrank meanwhile: keep what is there
 }
 
 }  // namespace
 
 Bytes ReadWholeFile(const std::string& path) {
   Bytes data;
-  AppendFile(path, data);
+  ReadWholeFileAfter(path, data, 0);
   return data;
 }
 
-void AppendWholeFile(const std::string& path, FileBytes& out) {
-  AppendFile(path, out);
+void ReadWholeFile(const std::string& path, FileBytes& out, size_t room) {
+  ReadWholeFileAfter(path, out, room);
 }
 
 AtomicFile::AtomicFile(std::string path, Durability durability)

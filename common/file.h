@@ -98,8 +98,9 @@ class File {
 
 // Reads a whole file into memory.
 Bytes ReadWholeFile(const std::string& path);
-// Appends a whole file to out (less when the file shrank meanwhile).
-void AppendWholeFile(const std::string& path, FileBytes& out);
+// Reads a whole file into out after room bytes left uninitialised for the
+// caller (less of the file when it shrank meanwhile).
+void ReadWholeFile(const std::string& path, FileBytes& out, size_t room = 0);
 
 // A new version of a file, written beside it under a temporary name and moved
 // over it by Commit(). Dropped without Commit(), it removes the temporary file

@@ -87,8 +87,8 @@ void ReadEmailTwins(EmailTwins& twins, FormatState& state, const ConversionFiles
   state.EmailCount = 0;
   twins.English.Records = std::move(state.EnglishRecords);
   twins.Work.Records = std::move(state.LanguageRecords);
-  AppendWholeFile(files.WorkTablePath, twins.WorkFile);
-  AppendWholeFile(files.TemplateCopyPath, twins.EnglishFile);
+  ReadWholeFile(files.WorkTablePath, twins.WorkFile);
+  ReadWholeFile(files.TemplateCopyPath, twins.EnglishFile);
   ReadEmailData(twins.EnglishFile, currentFileName, codec, twins.English);
   ReadEmailData(twins.WorkFile, currentFileName, codec, twins.Work);
   CheckEmailTwins(twins.Work, twins.English, currentFileName);
@@ -222,7 +222,8 @@ void EmailText(const EmailData& work, const EmailData& english, const FieldCodec
 
 Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8_t> text,
                         std::string_view textName, const FieldCodec& codec) {
-  FileBytes scratch(text.begin(), text.end());
+  FileBytes scratch(text.size());
+  std::copy(text.begin(), text.end(), scratch.begin());
   std::span<uint8_t> area;
   Bytes out = RecordsFromText(records, scratch, textName, codec, area);
   AppendBytes(out, area);
@@ -253,7 +254,7 @@ void EmailImport(FormatState& state, const ConversionFiles& files, std::string_v
                  KtLibrary& kt) {
   RequireExportOf(state.EmailExported, currentFileName, "e-mail data");
   FileBytes text;
-  AppendWholeFile(files.TextFilePath, text);
+  ReadWholeFile(files.TextFilePath, text);
   std::span<uint8_t> area;
   const Bytes head =
       RecordsFromText(state.LanguageRecords, text, files.TextFilePath, FieldCodec(currentFileName, kt), area);

@@ -120,8 +120,8 @@ void ReadStringTableState(FormatState& state, const ConversionFiles& files,
                           std::string_view currentFileName) {
   state.StringTableExported.clear();  // a failed read leaves nothing to import
   FileBytes work, english;
-  AppendWholeFile(files.WorkTablePath, work);
-  AppendWholeFile(files.TemplateCopyPath, english);
+  ReadWholeFile(files.WorkTablePath, work);
+  ReadWholeFile(files.TemplateCopyPath, english);
   StringTable(work, currentFileName);  // checked as the export checks it
   KeepHeaderBlock(state, StringTable(english, currentFileName), currentFileName);
 }
@@ -130,8 +130,8 @@ void StringTableExport(FormatState& state, const ConversionFiles& files, std::st
                        KtLibrary& kt) {
   state.StringTableExported.clear();  // a failed export leaves nothing to import
   FileBytes work, english;
-  AppendWholeFile(files.WorkTablePath, work);
-  AppendWholeFile(files.TemplateCopyPath, english);
+  ReadWholeFile(files.WorkTablePath, work);
+  ReadWholeFile(files.TemplateCopyPath, english);
   const StringTable workTable(work, currentFileName);
   const StringTable englishTable(english, currentFileName);
   TextFileSink text(files.TextFilePath);
@@ -146,8 +146,8 @@ void StringTableImport(const FormatState& state, const ConversionFiles& files,
   // The text is read in behind the room for the header block and offsets,
   // and the table is built around it.
   const size_t base = StringAreaBase(state.HeaderBlock);
-  FileBytes table(base);
-  AppendWholeFile(files.TextFilePath, table);
+  FileBytes table;
+  ReadWholeFile(files.TextFilePath, table, base);
   table.resize(
       TableFromText(state.HeaderBlock, table, base, files.TextFilePath, FieldCodec(currentFileName, kt)));
   WriteWholeFile(files.WorkTablePath, table, Durability::Work);

@@ -52,21 +52,21 @@ TEST_F(FileTest, MissingFileRaisesFileNotFoundNamingIt) {
   }
 }
 
-TEST_F(FileTest, AppendWholeFileKeepsWhatWasBefore) {
+TEST_F(FileTest, ReadWholeFileLeavesRoomBeforeTheContent) {
   Write(Path("a"), "content");
-  FileBytes buffer{'>', ' '};
-  AppendWholeFile(Path("a"), buffer);
-  EXPECT_EQ(std::string(buffer.begin(), buffer.end()), "> content");
+  FileBytes buffer{'o', 'l', 'd'};
+  ReadWholeFile(Path("a"), buffer, 2);
+  ASSERT_EQ(buffer.size(), 9u);
+  EXPECT_EQ(std::string(buffer.begin() + 2, buffer.end()), "content");
   Write(Path("empty"), "");
-  AppendWholeFile(Path("empty"), buffer);
-  EXPECT_EQ(buffer.size(), 9u);
+  ReadWholeFile(Path("empty"), buffer);
+  EXPECT_TRUE(buffer.empty());
   try {
-    AppendWholeFile(Path("absent"), buffer);
+    ReadWholeFile(Path("absent"), buffer);
     FAIL();
   } catch (const Error& e) {
     EXPECT_EQ(e.Number(), 53);
   }
-  EXPECT_EQ(buffer.size(), 9u);
 }
 
 TEST_F(FileTest, HandlesCloseWhenAnErrorUnwinds) {
