@@ -54,6 +54,13 @@ class FieldCodec {
   // pairs of either mapping start only at bytes from 0xC0 up.
   static bool EndsPairFree(uint8_t lastByte) noexcept { return lastByte < 0xC0; }
 
+  // Starts loading the string at offset of file into the cache, to be read
+  // a little later. Strings that entries share lie anywhere in a file, and
+  // reading them one after another would wait for memory at each.
+  static void Prefetch(std::span<const uint8_t> file, int64_t offset) noexcept {
+    if (offset >= 0 && static_cast<uint64_t>(offset) < file.size()) __builtin_prefetch(file.data() + offset);
+  }
+
   // The zero-terminated string at offset of file, without its terminator.
   // The end of the file also ends a string; an offset outside the file
   // reads as an empty string.

@@ -93,10 +93,22 @@ int32_t StringTable::OffsetOf(int32_t entry) const {
   return offset;
 }
 
+void StringTable::Prefetch(int32_t entry) const noexcept {
+  if (entry < count_)
+    FieldCodec::Prefetch(file_, LoadInt32(file_, offsetTable_ + 4 * static_cast<size_t>(entry)));
+}
+
 void StringTableText(const StringTable& work, const StringTable& english, const FieldCodec& codec,
                      TextSink& text) {
+  // Entries are read in order but their strings lie anywhere; the strings
+  // of the entries a few lines ahead are loaded while these are written.
+  constexpr int32_t kAhead = 16;
   ExportLines lines(codec, text);
   for (int32_t j = 0; j < english.Count(); ++j) {
+    if (j < english.Count() - kAhead) {
+      work.Prefetch(j + kAhead);
+      english.Prefetch(j + kAhead);
+    }
     if (j < work.Count()) lines.StoredField(work.File(), work.OffsetOf(j));
     lines.Separator();
     lines.StoredField(english.File(), english.OffsetOf(j));

@@ -43,6 +43,9 @@ class StringTable {
   // The file offset of an entry's string, as stored; error 6 when the offset
   // plus one leaves the 32-bit range.
   int32_t OffsetOf(int32_t entry) const;
+  // Starts loading the string of an entry that is read soon (see
+  // FieldCodec::Prefetch); entries outside the table are left alone.
+  void Prefetch(int32_t entry) const noexcept;
 
  private:
   std::span<const uint8_t> file_;

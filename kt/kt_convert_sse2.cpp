@@ -32,9 +32,9 @@ inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
 struct Decode {
   static constexpr uint32_t (*Step)(uint8_t*, uint32_t) = kt::DecodeAt;
 
-  // C3 with any byte, C2 with A8 or B8.
+  // C3 with any byte, C2 with A8 or B8 (b | 0x10 is B8 for just these two).
   static __m128i Candidates(__m128i a, __m128i b) {
-    const __m128i yo = _mm_or_si128(Equal(b, 0xA8), Equal(b, 0xB8));
+    const __m128i yo = Equal(_mm_or_si128(b, Bytes(0x10)), 0xB8);
     return _mm_or_si128(Equal(a, 0xC3), _mm_and_si128(Equal(a, 0xC2), yo));
   }
 
@@ -43,16 +43,16 @@ struct Decode {
     // the low bits 0x30 on.
     const __m128i low = _mm_and_si128(b, Bytes(0x3F));
     const __m128i upper = _mm_cmpgt_epi8(low, Bytes(0x2F));
-    const __m128i letterFirst = _mm_sub_epi8(Bytes(0xD0), upper);
-    const __m128i letterSecond =
-        _mm_or_si128(_mm_and_si128(_mm_add_epi8(low, Bytes(0x10)), Bytes(0x3F)), Bytes(0x80));
-    // C2 A8: D0 81 (Ё); C2 B8: D1 91 (ё).
-    const __m128i isA8 = Equal(b, 0xA8);
-    const __m128i yoFirst = _mm_add_epi8(Bytes(0xD1), isA8);
-    const __m128i yoSecond = _mm_add_epi8(Bytes(0x91), _mm_and_si128(isA8, Bytes(0xF0)));
-    const __m128i isC3 = Equal(a, 0xC3);
-    first = Select(isC3, letterFirst, yoFirst);
-    second = Select(isC3, letterSecond, yoSecond);
+    first = _mm_sub_epi8(Bytes(0xD0), upper);
+    second = _mm_or_si128(_mm_and_si128(_mm_add_epi8(low, Bytes(0x10)), Bytes(0x3F)), Bytes(0x80));
+    // C2 A8: D0 81 (Ё); C2 B8: D1 91 (ё). Rare, so looked at only when
+    // the block has a C2.
+    const __m128i isC2 = Equal(a, 0xC2);
+    if (_mm_movemask_epi8(isC2) != 0) {
+      const __m128i isA8 = Equal(b, 0xA8);
+      first = Select(isC2, _mm_add_epi8(Bytes(0xD1), isA8), first);
+      second = Select(isC2, _mm_add_epi8(Bytes(0x91), _mm_and_si128(isA8, Bytes(0xF0))), second);
+    }
   }
 };
 
@@ -71,13 +71,16 @@ struct Encode {
     const __m128i w = _mm_add_epi8(_mm_add_epi8(_mm_and_si128(b, Bytes(0x3F)), Bytes(0x30)),
                                    _mm_and_si128(isD1, Bytes(0x40)));
     const __m128i high = _mm_and_si128(_mm_srli_epi16(w, 6), Bytes(0x03));
-    const __m128i letterFirst = _mm_add_epi8(Bytes(0xC2), high);
-    const __m128i letterSecond = _mm_or_si128(_mm_and_si128(w, Bytes(0x3F)), Bytes(0x80));
-    // D0 81 (Ё): C2 A8; D1 91 (ё): C2 B8.
-    const __m128i bigYo = _mm_and_si128(Equal(a, 0xD0), Equal(b, 0x81));
-    const __m128i smallYo = _mm_and_si128(isD1, Equal(b, 0x91));
-    first = Select(_mm_or_si128(bigYo, smallYo), Bytes(0xC2), letterFirst);
-    second = Select(bigYo, Bytes(0xA8), Select(smallYo, Bytes(0xB8), letterSecond));
+    first = _mm_add_epi8(Bytes(0xC2), high);
+    second = _mm_or_si128(_mm_and_si128(w, Bytes(0x3F)), Bytes(0x80));
+    // D0 81 (Ё): C2 A8; D1 91 (ё): C2 B8. Rare, so looked at only when the
+    // block has a second byte 81 or 91 (b | 0x10 is 91 for just these two).
+    if (_mm_movemask_epi8(Equal(_mm_or_si128(b, Bytes(0x10)), 0x91)) != 0) {
+      const __m128i bigYo = _mm_and_si128(Equal(a, 0xD0), Equal(b, 0x81));
+      const __m128i smallYo = _mm_and_si128(isD1, Equal(b, 0x91));
+      first = Select(_mm_or_si128(bigYo, smallYo), Bytes(0xC2), first);
+      second = Select(bigYo, Bytes(0xA8), Select(smallYo, Bytes(0xB8), second));
+    }
   }
 };
 
