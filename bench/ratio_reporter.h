@@ -14,7 +14,7 @@ namespace gs::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  // Pairs of (benchmark, baseline) name prefixes to compare.
+  // Pairs of (benchmark, baseline) function names to compare.
   explicit RatioReporter(std::vector<std::pair<std::string, std::string>> ratios)
       : ratios_(std::move(ratios)) {}
 
@@ -39,9 +39,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  double Find(const std::string& prefix) const {
+  // The run of the benchmark function named, whatever its arguments.
+  double Find(const std::string& function) const {
     for (const auto& [name, time] : times_) {
-      if (name.rfind(prefix, 0) == 0) return time;
+      if (name.rfind(function, 0) == 0 && (name.size() == function.size() || name[function.size()] == '/'))
+        return time;
     }
     return 0;
   }

@@ -8,6 +8,9 @@
 #include <stdint.h>
 
 namespace kt {
+// Files of the library built for other instruction sets include this too;
+// each keeps its own copy, so that none borrows another's instructions.
+namespace {
 
 // The two-byte UTF-8 form of a code point below 0x800.
 inline void PutUtf8(uint8_t* p, uint32_t v) {
@@ -59,4 +62,5 @@ inline uint32_t ScanTo(uint8_t* p, uint32_t i, uint32_t stop) {
   return i;
 }
 
+}  // namespace
 }  // namespace kt
