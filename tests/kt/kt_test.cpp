@@ -74,7 +74,7 @@ void ExpectTheRules(const Bytes& text, size_t offset = 0) {
     ASSERT_EQ(Bytes(exact.get(), exact.get() + n), expected) << (decode ? "DeCoder" : "ReCoder");
 
     Bytes framed(offset + n + 1, 0xC3);  // guard bytes that would pair with anything
-    std::memcpy(framed.data() + offset, text.data(), n);
+    std::copy(text.begin(), text.end(), framed.begin() + static_cast<long>(offset));
     if (decode) {
       Decode(framed.data() + offset, static_cast<uint32_t>(n));
     } else {
