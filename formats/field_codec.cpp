@@ -9,10 +9,14 @@ namespace gs {
 
 namespace {
 
-// The library takes 32-bit lengths; fields and string areas of the game's
-// files stay within the 32-bit signed range of their offsets.
-void CheckLibraryLength(size_t length) {
-  if (length > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
+using LibraryOperation = void (KtLibrary::*)(uint8_t*, uint32_t);
+
+// A library operation over the whole of bytes in one call. The library takes
+// 32-bit lengths; fields and string areas of the game's files stay within
+// the 32-bit signed range of their offsets.
+void CallLibrary(KtLibrary& kt, LibraryOperation operation, std::span<uint8_t> bytes) {
+  if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
+  (kt.*operation)(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 // Stored "Game" pair to edit-form pair; other values stay.
@@ -37,14 +41,13 @@ uint32_t EditPairToGame(uint32_t w) {
 // own. The library takes a lead byte directly before a zero as a pair and
 // would overwrite the zero, merging two strings; split at the zeros, every
 // zero stays where it is.
-void EachString(std::span<uint8_t> bytes, KtLibrary& kt, void (KtLibrary::*operation)(uint8_t*, uint32_t)) {
-  CheckLibraryLength(bytes.size());
+void EachString(std::span<uint8_t> bytes, KtLibrary& kt, LibraryOperation operation) {
   uint8_t* p = bytes.data();
   uint8_t* const end = p + bytes.size();
   while (p < end) {
     auto* zero = static_cast<uint8_t*>(std::memchr(p, 0, static_cast<size_t>(end - p)));
     uint8_t* const stop = zero != nullptr ? zero : end;
-    if (stop > p) (kt.*operation)(p, static_cast<uint32_t>(stop - p));
+    if (stop > p) CallLibrary(kt, operation, {p, stop});
     p = stop + 1;
   }
 }
@@ -104,21 +107,11 @@ void FieldCodec::Encode(std::span<uint8_t> bytes) const {
 }
 
 void FieldCodec::DecodeJoined(std::span<uint8_t> bytes) const {
-  if (game_) {
-    GameDecode(bytes);
-  } else {
-    CheckLibraryLength(bytes.size());
-    kt_.DeCoder(bytes.data(), static_cast<uint32_t>(bytes.size()));
-  }
+  game_ ? GameDecode(bytes) : CallLibrary(kt_, &KtLibrary::DeCoder, bytes);
 }
 
 void FieldCodec::EncodeJoined(std::span<uint8_t> bytes) const {
-  if (game_) {
-    GameEncode(bytes);
-  } else {
-    CheckLibraryLength(bytes.size());
-    kt_.ReCoder(bytes.data(), static_cast<uint32_t>(bytes.size()));
-  }
+  game_ ? GameEncode(bytes) : CallLibrary(kt_, &KtLibrary::ReCoder, bytes);
 }
 
 std::span<const uint8_t> FieldCodec::StoredString(std::span<const uint8_t> file, int64_t offset) {
