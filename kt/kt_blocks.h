@@ -94,12 +94,13 @@ struct Encode : BlockOps<V> {
   }
 };
 
+// Converts blocks from visited position i on while a whole block fits in the
+// buffer; returns the visited position reached.
 template <typename V, typename Op>
-int32_t Convert(uint8_t* buffer, uint32_t length) {
+uint32_t Blocks(uint8_t* buffer, uint32_t length, uint32_t i) {
   using Vec = typename V::Vec;
   constexpr uint32_t kWidth = V::kWidth;
   constexpr uint32_t kLast = 1u << (kWidth - 1);
-  uint32_t i = 0;  // always a visited position
   while (length - i > kWidth) {
     uint8_t* p = buffer + i;
     const Vec a = V::Load(p);
@@ -127,6 +128,12 @@ int32_t Convert(uint8_t* buffer, uint32_t length) {
     V::Store(p, Op::Select(candidates, first, Op::Select(seconds, V::Later(second), a)));
     i = next;
   }
+  return i;
+}
+
+// The positions from visited position i to the end, by the byte rules.
+template <typename Op>
+int32_t Finish(uint8_t* buffer, uint32_t length, uint32_t i) {
   if (length >= 2) ScanTo<Op::Step>(buffer, i, length - 1);
   return static_cast<int32_t>(length);
 }

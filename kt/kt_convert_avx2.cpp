@@ -1,10 +1,13 @@
 // The AVX2 path of DeCoder and ReCoder on x86-64: thirty-two scan positions
-// at a time. Built for AVX2 alone; called only where the processor has it.
+// at a time, then sixteen for the rest. Built for AVX2 alone; called only
+// where the processor has it.
 #include <immintrin.h>
 
 #include "kt/kt_blocks.h"
 #include "kt/kt_paths.h"
+#include "kt/kt_sse2.h"
 
+namespace kt {
 namespace {
 
 struct Avx2 {
@@ -32,14 +35,16 @@ struct Avx2 {
 
 }  // namespace
 
-namespace kt {
-
 int32_t DecodeAvx2(uint8_t* buffer, uint32_t length) {
-  return Convert<Avx2, Decode<Avx2>>(buffer, length);
+  const uint32_t i = Blocks<Avx2, Decode<Avx2>>(buffer, length, 0);
+  using Op = Decode<Sse2>;
+  return Finish<Op>(buffer, length, Blocks<Sse2, Op>(buffer, length, i));
 }
 
 int32_t EncodeAvx2(uint8_t* buffer, uint32_t length) {
-  return Convert<Avx2, Encode<Avx2>>(buffer, length);
+  const uint32_t i = Blocks<Avx2, Encode<Avx2>>(buffer, length, 0);
+  using Op = Encode<Sse2>;
+  return Finish<Op>(buffer, length, Blocks<Sse2, Op>(buffer, length, i));
 }
 
 }  // namespace kt
