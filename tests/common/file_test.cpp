@@ -1,11 +1,16 @@
 #include "common/file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <thread>
 
 #include "common/error.h"
 #include "common/fs.h"
@@ -47,6 +52,23 @@ TEST_F(FileTest, MissingFileRaisesFileNotFoundNamingIt) {
   }
 }
 
+TEST_F(FileTest, ReadWholeFileLeavesRoomBeforeTheContent) {
+  Write(Path("a"), "content");
+  FileBytes buffer{'o', 'l', 'd'};
+  ReadWholeFile(Path("a"), buffer, 2);
+  ASSERT_EQ(buffer.size(), 9u);
+  EXPECT_EQ(std::string(buffer.begin() + 2, buffer.end()), "content");
+  Write(Path("empty"), "");
+  ReadWholeFile(Path("empty"), buffer);
+  EXPECT_TRUE(buffer.empty());
+  try {
+    ReadWholeFile(Path("absent"), buffer);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), 53);
+  }
+}
+
 TEST_F(FileTest, HandlesCloseWhenAnErrorUnwinds) {
   Write(Path("a"), "abc");
   const int before = File::OpenCount();
@@ -63,22 +85,52 @@ TEST_F(FileTest, HandlesCloseWhenAnErrorUnwinds) {
 }
 
 TEST_F(FileTest, AtomicFileReplacesOnlyOnCommit) {
-  Write(Path("t"), "old content");
-  {
-    AtomicFile out(Path("t"));
-    out.Append("new", 3);
-    // dropped without Commit: the old file stays, the temporary goes
-  }
-  EXPECT_EQ(Text(Path("t")), "old content");
-  EXPECT_EQ(EntriesInDir(), 1u);
+  for (Durability durability : {Durability::Lasting, Durability::Work}) {
+    Write(Path("t"), "old content");
+    {
+      AtomicFile out(Path("t"), durability);
+      out.Append("new", 3);
+      // dropped without Commit: the old file stays, the temporary goes
+    }
+    EXPECT_EQ(Text(Path("t")), "old content");
+    EXPECT_EQ(EntriesInDir(), 1u);
 
-  AtomicFile out(Path("t"));
-  out.Append("xxxx-new", 8);
-  const char fill[] = "size";
-  out.WriteAt(0, fill, 4);
-  out.Commit();
-  EXPECT_EQ(Text(Path("t")), "size-new");
-  EXPECT_EQ(EntriesInDir(), 1u);
+    AtomicFile out(Path("t"), durability);
+    out.Append("xxxx-new", 8);
+    const char fill[] = "size";
+    out.WriteAt(0, fill, 4);
+    out.Commit();
+    EXPECT_EQ(Text(Path("t")), "size-new");
+    EXPECT_EQ(EntriesInDir(), 1u);
+  }
+}
+
+TEST_F(FileTest, AKilledWriterOfWorkFilesLeavesOldOrNew) {
+  // A child process replaces a work file with one of two contents, over and
+  // over, and is killed at random moments: the file is always one of them.
+  const std::string path = Path("work.bin");
+  const Bytes first(3 << 20, 'a');
+  Bytes second(2 << 20, 'b');
+  second.back() = 'z';
+  WriteWholeFile(path, first);
+  std::mt19937 rng(6);
+  for (int round = 0; round < 15; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      try {
+        for (int k = 0;; ++k) WriteWholeFile(path, k % 2 == 0 ? second : first, Durability::Work);
+      } catch (...) {
+      }
+      ::_exit(1);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(1000 + rng() % 30000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const Bytes now = ReadWholeFile(path);
+    EXPECT_TRUE(now == first || now == second) << "round " << round << ": " << now.size() << " bytes";
+  }
 }
 
 TEST_F(FileTest, AtomicFileHandlesLargeContentAndPatchesFlushedBytes) {
