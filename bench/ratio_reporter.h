@@ -14,15 +14,17 @@ namespace gs::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  // Pairs of (benchmark, baseline) name prefixes to compare.
+  // Pairs of (benchmark, baseline) function names to compare.
   explicit RatioReporter(std::vector<std::pair<std::string, std::string>> ratios)
       : ratios_(std::move(ratios)) {}
 
   void ReportRuns(const std::vector<Run>& reports) override {
     ConsoleReporter::ReportRuns(reports);
+    // With repetitions, the median of the repetitions stands for the run.
     for (const Run& run : reports) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if ((run.run_type == Run::RT_Iteration || median) && !run.error_occurred)
+        times_[run.run_name.str()] = run.GetAdjustedRealTime();
     }
   }
 
@@ -37,9 +39,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  double Find(const std::string& prefix) const {
+  // The run of the benchmark function named, whatever its arguments.
+  double Find(const std::string& function) const {
     for (const auto& [name, time] : times_) {
-      if (name.rfind(prefix, 0) == 0) return time;
+      if (name.rfind(function, 0) == 0 && (name.size() == function.size() || name[function.size()] == '/'))
+        return time;
     }
     return 0;
   }

@@ -6,6 +6,15 @@ else()
   set(GLOSSMITH_PLATFORM posix)
 endif()
 
+# Chooses the files of the byte loops that use vector instructions: x86-64
+# always has SSE2; other targets (the 32-bit Windows build among them) take
+# the portable loops.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  set(GLOSSMITH_SIMD sse2)
+else()
+  set(GLOSSMITH_SIMD portable)
+endif()
+
 # glossmith_test(NAME target SOURCES ... LIBS ...) adds a GoogleTest executable
 # and registers its tests with ctest.
 function(glossmith_test name)

@@ -18,18 +18,33 @@ void File::ReadExactAt(uint64_t offset, void* data, size_t n) const {
   if (ReadAt(offset, data, n) != n) RaiseRuntime(rt::InputPastEndOfFile, path_);
 }
 
-Bytes ReadWholeFile(const std::string& path) {
+namespace {
+
+template <typename Buffer>
+void ReadWholeFileAfter(const std::string& path, Buffer& out, size_t room) {
   File f(path, File::Mode::Read);
-  const uint64_t size = f.Size();
+  const auto size = static_cast<size_t>(f.Size());
+  out.clear();
+  ReserveLarge(out, room + size);
+  out.resize(room + size);
+  const size_t got = f.ReadAt(0, out.data() + room, size);
+  out.resize(room + got);  // a file that shrank meanwhile: keep what is there
+}
+
+}  // namespace
+
+Bytes ReadWholeFile(const std::string& path) {
   Bytes data;
-  ReserveLarge(data, static_cast<size_t>(size));
-  data.resize(static_cast<size_t>(size));
-  const size_t got = f.ReadAt(0, data.data(), data.size());
-  data.resize(got);  // a file that shrank meanwhile: keep what is there
+  ReadWholeFileAfter(path, data, 0);
   return data;
 }
 
-AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
+void ReadWholeFile(const std::string& path, FileBytes& out, size_t room) {
+  ReadWholeFileAfter(path, out, room);
+}
+
+AtomicFile::AtomicFile(std::string path, Durability durability)
+    : path_(std::move(path)), durability_(durability) {
   file_ = CreateTempBeside(path_, tempPath_);
   buffer_.reserve(kBlock);
 }
@@ -76,14 +91,14 @@ void AtomicFile::WriteAt(uint64_t offset, const void* data, size_t n) {
 
 void AtomicFile::Commit() {
   Flush();
-  file_.Sync();
+  if (durability_ == Durability::Lasting) file_.Sync();
   file_.Close();
-  ReplaceFile(tempPath_, path_);
+  ReplaceFile(tempPath_, path_, durability_);
   committed_ = true;
 }
 
-void WriteWholeFile(const std::string& path, std::span<const uint8_t> data) {
-  AtomicFile out(path);
+void WriteWholeFile(const std::string& path, std::span<const uint8_t> data, Durability durability) {
+  AtomicFile out(path, durability);
   out.Append(data);
   out.Commit();
 }

@@ -7,13 +7,54 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gs {
 
 using Bytes = std::vector<uint8_t>;
+
+// An allocator whose new elements are left uninitialised when a vector grows
+// by resize: for large buffers that are filled right after they grow, where
+// zeroing them first would only cost time.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <typename U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// Bytes read from a file, or about to be.
+using FileBytes = std::vector<uint8_t, UninitializedAllocator<uint8_t>>;
+
+// What a replaced file must survive.
+enum class Durability {
+  // The user's lasting data (game archives, settings, backups, the kept
+  // document): flushed to the disk before it takes the old file's place, and
+  // the move flushed too, so that a power failure leaves the old content or
+  // the new.
+  Lasting,
+  // A work file of one editing cycle (the text file exchanged with the word
+  // processor, the work table), deleted at the cycle's end: moved into place
+  // without flushing. A failure or a kill still leaves the old content or
+  // the new; after a power failure the cycle is done again.
+  Work,
+};
 
 class File {
  public:
@@ -57,13 +98,18 @@ class File {
 
 // Reads a whole file into memory.
 Bytes ReadWholeFile(const std::string& path);
+// Reads a whole file into out after room bytes left uninitialised for the
+// caller (less of the file when it shrank meanwhile).
+void ReadWholeFile(const std::string& path, FileBytes& out, size_t room = 0);
 
 // A new version of a file, written beside it under a temporary name and moved
 // over it by Commit(). Dropped without Commit(), it removes the temporary file
-// and leaves the old file as it was.
+// and leaves the old file as it was. A failure or a kill of the process at
+// any moment leaves the old content or the new content whole, whatever the
+// durability.
 class AtomicFile {
  public:
-  explicit AtomicFile(std::string path);
+  explicit AtomicFile(std::string path, Durability durability = Durability::Lasting);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -73,7 +119,8 @@ class AtomicFile {
   // Overwrites bytes already written (a size field filled in last, say).
   void WriteAt(uint64_t offset, const void* data, size_t n);
   uint64_t Size() const noexcept { return size_; }
-  // Makes the new content durable and puts it in place of the old file.
+  // Puts the new content in place of the old file; for lasting data, makes
+  // it durable first.
   void Commit();
 
  private:
@@ -81,6 +128,7 @@ class AtomicFile {
 
   std::string path_;
   std::string tempPath_;
+  Durability durability_;
   File file_;
   std::vector<uint8_t> buffer_;
   uint64_t flushed_ = 0;
@@ -89,6 +137,7 @@ class AtomicFile {
 };
 
 // Writes data as the whole new content of path, atomically.
-void WriteWholeFile(const std::string& path, std::span<const uint8_t> data);
+void WriteWholeFile(const std::string& path, std::span<const uint8_t> data,
+                    Durability durability = Durability::Lasting);
 
 }  // namespace gs

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "common/file.h"
+
 namespace gs {
 
 // The separator that the program's paths use: "\" on Windows, "/" elsewhere.
@@ -29,8 +31,10 @@ bool CopyFile(const std::string& source, const std::string& destination);
 // True when both paths name one existing file (through links, say).
 bool SameFile(const std::string& a, const std::string& b);
 
-// Moves a file over another in one step.
-void ReplaceFile(const std::string& source, const std::string& destination);
+// Moves a file over another in one step. For lasting data the move itself is
+// on the disk when the call returns.
+void ReplaceFile(const std::string& source, const std::string& destination,
+                 Durability durability = Durability::Lasting);
 
 // The folder of the running executable, with its trailing separator.
 std::string ExecutableDir();

@@ -97,13 +97,13 @@ bool SameFile(const std::string& a, const std::string& b) {
          sa.st_ino == sb.st_ino;
 }
 
-void ReplaceFile(const std::string& source, const std::string& destination) {
+void ReplaceFile(const std::string& source, const std::string& destination, Durability durability) {
   if (::rename(source.c_str(), destination.c_str()) != 0) {
     const int e = errno;
     RemoveQuietly(source);
     RaiseFileError(e, destination);
   }
-  SyncFolderOf(destination);
+  if (durability == Durability::Lasting) SyncFolderOf(destination);
 }
 
 std::string ExecutableDir() {

@@ -98,9 +98,9 @@ bool SameFile(const std::string& a, const std::string& b) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-void ReplaceFile(const std::string& source, const std::string& destination) {
-  if (!::MoveFileExA(source.c_str(), destination.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+void ReplaceFile(const std::string& source, const std::string& destination, Durability durability) {
+  const DWORD writeThrough = durability == Durability::Lasting ? MOVEFILE_WRITE_THROUGH : 0;
+  if (!::MoveFileExA(source.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | writeThrough)) {
     const DWORD e = ::GetLastError();
     RemoveQuietly(source);
     RaiseFileError(static_cast<int>(e), destination);

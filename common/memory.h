@@ -6,8 +6,9 @@
 namespace gs {
 
 // Asks the system to back a large buffer that has not been touched yet with
-// large pages, so that filling it costs a few page faults instead of one per
-// 4 KiB. A hint only: where the system has no such pages nothing changes.
+// large pages and to map all of it at once, so that filling it costs one call
+// instead of a page fault per 4 KiB. A hint only: where the system has no
+// such pages or calls nothing changes.
 void AdviseLargePages(void* data, size_t size) noexcept;
 
 // Reserves room for count elements in a vector and gives the hint above for

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "common/error.h"
 #include "common/memory.h"
+#include "formats/export_lines.h"
 #include "formats/format_errors.h"
 #include "formats/little_endian.h"
 #include "formats/text_lines.h"
@@ -45,12 +47,14 @@ std::string RecordName(size_t r, size_t count) {
   return "record " + std::to_string(r + 1) + " of " + std::to_string(count);
 }
 
-// Passes one line of the text: its work part is handed to take, the rest of
-// the line is skipped. A line must hold its separator and end with 0x0A.
+// Passes one line of the text: its work part, moved into the string area
+// when intoArea, is handed to take, and the rest of the line is skipped. A
+// line must hold its separator and end with 0x0A.
 template <typename Take>
-void TakeLine(TextLines& lines, std::string_view textName, size_t r, size_t count, Take take) {
-  std::span<const uint8_t> part;
-  if (!lines.NextWorkPart(part)) {
+void TakeLine(WorkPartsInPlace& lines, bool intoArea, std::string_view textName, size_t r, size_t count,
+              Take take) {
+  std::span<uint8_t> part;
+  if (!lines.Next(part, intoArea)) {
     RaiseUnknownFormat(textName, "the text ends before the separator of a line of " + RecordName(r, count));
   }
   take(part);
@@ -59,28 +63,79 @@ void TakeLine(TextLines& lines, std::string_view textName, size_t r, size_t coun
   }
 }
 
-void AppendRecord(Bytes& out, const EmailRecord& record) {
-  for (int32_t v : record.Values) AppendInt32(out, v);
-  AppendBytes(out, record.Tag);
-  AppendBytes(out, record.Heading);
-  for (int32_t offset : record.Offsets) AppendInt32(out, offset);
+// Writes a record as the file holds it at p; returns the position after it.
+uint8_t* PutRecord(uint8_t* p, const EmailRecord& record) {
+  for (int32_t v : record.Values) StoreInt32(p, v), p += 4;
+  p = std::copy(record.Tag.begin(), record.Tag.end(), p);
+  p = std::copy(record.Heading.begin(), record.Heading.end(), p);
+  for (int32_t offset : record.Offsets) StoreInt32(p, offset), p += 4;
+  return p;
 }
 
 // Both files of an e-mail data conversion, read whole and checked as twins.
 struct EmailTwins {
-  Bytes WorkFile;
-  Bytes EnglishFile;
+  FileBytes WorkFile;
+  FileBytes EnglishFile;
   EmailData Work;
   EmailData English;
 };
 
-void ReadEmailTwins(EmailTwins& twins, const ConversionFiles& files, std::string_view currentFileName,
-                    const FieldCodec& codec) {
-  twins.WorkFile = ReadWholeFile(files.WorkTablePath);
-  twins.EnglishFile = ReadWholeFile(files.TemplateCopyPath);
-  twins.English = ReadEmailData(twins.EnglishFile, currentFileName, codec);
-  twins.Work = ReadEmailData(twins.WorkFile, currentFileName, codec);
+// Reads both files into twins, over the records that the last export left in
+// state, so that their storage serves again.
+void ReadEmailTwins(EmailTwins& twins, FormatState& state, const ConversionFiles& files,
+                    std::string_view currentFileName, const FieldCodec& codec) {
+  state.EmailCount = 0;
+  twins.English.Records = std::move(state.EnglishRecords);
+  twins.Work.Records = std::move(state.LanguageRecords);
+  ReadWholeFile(files.WorkTablePath, twins.WorkFile);
+  ReadWholeFile(files.TemplateCopyPath, twins.EnglishFile);
+  ReadEmailData(twins.EnglishFile, currentFileName, codec, twins.English);
+  ReadEmailData(twins.WorkFile, currentFileName, codec, twins.Work);
   CheckEmailTwins(twins.Work, twins.English, currentFileName);
+}
+
+// The import's work, in place in text (the whole text file): the string
+// lines' work parts are gathered at its start as the string area, and each
+// record gets its Heading (stored form, with its zero byte) and Offsets.
+// Returns the part of the file before the string area; area is set to the
+// encoded string area inside text.
+Bytes RecordsFromText(std::vector<EmailRecord>& records, std::span<uint8_t> text, std::string_view textName,
+                      const FieldCodec& codec, std::span<uint8_t>& area) {
+  constexpr auto kLargest = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+  WorkPartsInPlace parts(text);
+  JoinedFields fields;
+  for (size_t r = 0; r < records.size(); ++r) {
+    EmailRecord& record = records[r];
+    TakeLine(parts, false, textName, r, records.size(), [&](std::span<uint8_t> part) {
+      record.Heading.assign(part.begin(), part.end());
+      record.Heading.push_back(0x00);
+      codec.EncodeField(record.Heading);
+    });
+    // One line per string; the count is the record's Values[2], which sized Offsets.
+    for (int32_t& offset : record.Offsets) {
+      TakeLine(parts, true, textName, r, records.size(), [&](std::span<uint8_t> part) {
+        const auto position = static_cast<size_t>(part.data() - text.data());
+        if (position + part.size() >= kLargest) RaiseRuntime(rt::Overflow);
+        offset = static_cast<int32_t>(position);
+        fields.Add(part, position + part.size());
+      });
+    }
+  }
+  area = parts.Area();
+
+  size_t size = kFileHeader;
+  for (const EmailRecord& record : records) {
+    size += 4 * (record.Values.size() + record.Offsets.size()) + record.Tag.size() + record.Heading.size();
+  }
+  // S, and the file's own size, stay 32-bit numbers.
+  if (size > kLargest || area.size() > kLargest - size) RaiseRuntime(rt::Overflow);
+  Bytes head(size);
+  StoreInt32(head.data(), static_cast<int32_t>(records.size()));
+  StoreInt32(head.data() + 4, static_cast<int32_t>(size));
+  uint8_t* p = head.data() + kFileHeader;
+  for (const EmailRecord& record : records) p = PutRecord(p, record);
+  fields.Encode(codec, area);
+  return head;
 }
 
 // What the import of the same file needs: the records of both files.
@@ -111,18 +166,27 @@ size_t ReadEmailRecord(std::span<const uint8_t> file, size_t position, EmailReco
 
 EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileName,
                         const FieldCodec& codec) {
+  EmailData data;
+  ReadEmailData(file, currentFileName, codec, data);
+  return data;
+}
+
+void ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileName, const FieldCodec& codec,
+                   EmailData& data) {
   if (file.size() < kFileHeader) RaiseUnknownFormat(currentFileName);
   const int32_t count = LoadInt32(file, 0);
   if (count < 0) RaiseUnknownFormat(currentFileName);
-  EmailData data{file, LoadInt32(file, 4), {}};
+  data.File = file;
+  data.StringArea = LoadInt32(file, 4);
   // A count larger than the file can hold fails at the first record past
   // its end; it never sizes the list beyond what the file allows.
   data.Records.reserve(std::min<size_t>(static_cast<size_t>(count), file.size() / kShortestRecord + 1));
   size_t position = kFileHeader;
-  for (int32_t r = 0; r < count; ++r) {
-    position = ReadEmailRecord(file, position, data.Records.emplace_back(), currentFileName, codec);
+  for (size_t r = 0; r < static_cast<size_t>(count); ++r) {
+    EmailRecord& record = r < data.Records.size() ? data.Records[r] : data.Records.emplace_back();
+    position = ReadEmailRecord(file, position, record, currentFileName, codec);
   }
-  return data;
+  data.Records.resize(static_cast<size_t>(count));
 }
 
 void CheckEmailTwins(const EmailData& work, const EmailData& english, std::string_view currentFileName) {
@@ -135,64 +199,44 @@ void CheckEmailTwins(const EmailData& work, const EmailData& english, std::strin
 }
 
 void EmailText(const EmailData& work, const EmailData& english, const FieldCodec& codec, TextSink& text) {
-  Bytes& line = text.Buffer();
+  // Records are read in order but their strings lie anywhere; the strings
+  // of the records a few ahead are loaded while these are written.
+  constexpr size_t kAhead = 4;
+  const auto prefetch = [](const EmailData& data, size_t r) {
+    if (r >= data.Records.size()) return;
+    for (const int32_t offset : data.Records[r].Offsets) {
+      FieldCodec::Prefetch(data.File, static_cast<int64_t>(data.StringArea) + offset);
+    }
+  };
+  ExportLines lines(codec, text);
   for (size_t r = 0; r < english.Records.size(); ++r) {
+    prefetch(work, r + kAhead);
+    prefetch(english, r + kAhead);
     if (r >= work.Records.size() || work.Records[r].Offsets.size() < english.Records[r].Offsets.size()) {
       RaiseRuntime(rt::SubscriptOutOfRange);
     }
     const EmailRecord& w = work.Records[r];
     const EmailRecord& e = english.Records[r];
-    AppendBytes(line, w.Heading);
-    line.push_back(0x00);
-    AppendBytes(line, e.Heading);
-    text.EndLine();
+    lines.EditField(w.Heading);
+    lines.Separator();
+    lines.EditField(e.Heading);
+    lines.EndLine();
     for (size_t k = 0; k < e.Offsets.size(); ++k) {
-      codec.ReadField(work.File, StringOffset(work.StringArea, w.Offsets[k]), line);
-      line.push_back(0x00);
-      codec.ReadField(english.File, StringOffset(english.StringArea, e.Offsets[k]), line);
-      text.EndLine();
+      lines.StoredField(work.File, StringOffset(work.StringArea, w.Offsets[k]));
+      lines.Separator();
+      lines.StoredField(english.File, StringOffset(english.StringArea, e.Offsets[k]));
+      lines.EndLine();
     }
   }
+  lines.Finish();
 }
 
 Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8_t> text,
                         std::string_view textName, const FieldCodec& codec) {
-  TextLines lines(text);
-  Bytes area;
-  ReserveLarge(area, text.size());
-  int32_t areaLength = 0;
-  for (size_t r = 0; r < records.size(); ++r) {
-    EmailRecord& record = records[r];
-    TakeLine(lines, textName, r, records.size(), [&](std::span<const uint8_t> part) {
-      record.Heading.assign(part.begin(), part.end());
-      record.Heading.push_back(0x00);
-      codec.EncodeField(record.Heading);
-    });
-    // One line per string; the count is the record's Values[2], which sized Offsets.
-    for (int32_t& offset : record.Offsets) {
-      TakeLine(lines, textName, r, records.size(), [&](std::span<const uint8_t> part) {
-        offset = areaLength;
-        AppendBytes(area, part);
-        area.push_back(0x00);
-        areaLength = CheckedAdd(areaLength, static_cast<int64_t>(part.size()) + 1);
-      });
-    }
-  }
-
-  Bytes out;
-  size_t recordBytes = 8;
-  for (const EmailRecord& record : records) {
-    recordBytes +=
-        4 * (record.Values.size() + record.Offsets.size()) + record.Tag.size() + record.Heading.size();
-  }
-  ReserveLarge(out, recordBytes + area.size());
-  AppendInt32(out, static_cast<int32_t>(records.size()));
-  AppendInt32(out, 0);  // S, filled in below
-  for (const EmailRecord& record : records) AppendRecord(out, record);
-  const int32_t stringArea = CheckedAdd(0, static_cast<int64_t>(out.size()));
-  StoreInt32(out.data() + 4, stringArea);
-  codec.EncodeField(area);
-  CheckedAdd(stringArea, areaLength);  // the file's own size stays a 32-bit number
+  FileBytes scratch(text.size());
+  std::copy(text.begin(), text.end(), scratch.begin());
+  std::span<uint8_t> area;
+  Bytes out = RecordsFromText(records, scratch, textName, codec, area);
   AppendBytes(out, area);
   return out;
 }
@@ -201,7 +245,7 @@ void ReadEmailState(FormatState& state, const ConversionFiles& files, std::strin
                     KtLibrary& kt) {
   state.EmailExported.clear();  // a failed read leaves nothing to import
   EmailTwins twins;
-  ReadEmailTwins(twins, files, currentFileName, FieldCodec(currentFileName, kt));
+  ReadEmailTwins(twins, state, files, currentFileName, FieldCodec(currentFileName, kt));
   KeepRecords(state, twins, currentFileName);
 }
 
@@ -210,7 +254,7 @@ void EmailExport(FormatState& state, const ConversionFiles& files, std::string_v
   state.EmailExported.clear();  // a failed export leaves nothing to import
   const FieldCodec codec(currentFileName, kt);
   EmailTwins twins;
-  ReadEmailTwins(twins, files, currentFileName, codec);
+  ReadEmailTwins(twins, state, files, currentFileName, codec);
   TextFileSink text(files.TextFilePath);
   EmailText(twins.Work, twins.English, codec, text);
   text.Commit();
@@ -220,10 +264,15 @@ void EmailExport(FormatState& state, const ConversionFiles& files, std::string_v
 void EmailImport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
                  KtLibrary& kt) {
   RequireExportOf(state.EmailExported, currentFileName, "e-mail data");
-  const Bytes text = ReadWholeFile(files.TextFilePath);
-  const Bytes data =
-      EmailDataFromText(state.LanguageRecords, text, files.TextFilePath, FieldCodec(currentFileName, kt));
-  WriteWholeFile(files.WorkTablePath, data);
+  FileBytes text;
+  ReadWholeFile(files.TextFilePath, text);
+  std::span<uint8_t> area;
+  const Bytes head =
+      RecordsFromText(state.LanguageRecords, text, files.TextFilePath, FieldCodec(currentFileName, kt), area);
+  AtomicFile out(files.WorkTablePath, Durability::Work);
+  out.Append(head);
+  out.Append(area);
+  out.Commit();
 }
 
 }  // namespace gs

@@ -47,6 +47,9 @@ size_t ReadEmailRecord(std::span<const uint8_t> file, size_t position, EmailReco
 // Error 7777 when the file is shorter than its counts say.
 EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileName,
                         const FieldCodec& codec);
+// The same into data, over the records it holds, whose storage serves again.
+void ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileName, const FieldCodec& codec,
+                   EmailData& data);
 
 // Error 7777 naming the current file name unless the work table has as many
 // records as the English template copy and each record as many strings as
@@ -79,7 +82,8 @@ void ReadEmailState(FormatState& state, const ConversionFiles& files, std::strin
 // The import: rebuilds the work table from the edited text file and the
 // records in state. Needs the e-mail data export of the same file in state
 // (error 5 otherwise). The work table is replaced whole only when the whole
-// text has been taken.
+// text has been taken; as a work file of the cycle, it is not flushed to the
+// disk.
 void EmailImport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
                  KtLibrary& kt);
 

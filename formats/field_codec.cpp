@@ -9,10 +9,14 @@ namespace gs {
 
 namespace {
 
-// The library takes 32-bit lengths; fields and string areas of the game's
-// files stay within the 32-bit signed range of their offsets.
-void CheckLibraryLength(size_t length) {
-  if (length > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
+using LibraryOperation = void (KtLibrary::*)(uint8_t*, uint32_t);
+
+// A library operation over the whole of bytes in one call. The library takes
+// 32-bit lengths; fields and string areas of the game's files stay within
+// the 32-bit signed range of their offsets.
+void CallLibrary(KtLibrary& kt, LibraryOperation operation, std::span<uint8_t> bytes) {
+  if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RaiseRuntime(rt::Overflow);
+  (kt.*operation)(bytes.data(), static_cast<uint32_t>(bytes.size()));
 }
 
 // Stored "Game" pair to edit-form pair; other values stay.
@@ -37,14 +41,13 @@ uint32_t EditPairToGame(uint32_t w) {
 // own. The library takes a lead byte directly before a zero as a pair and
 // would overwrite the zero, merging two strings; split at the zeros, every
 // zero stays where it is.
-void EachString(std::span<uint8_t> bytes, KtLibrary& kt, void (KtLibrary::*operation)(uint8_t*, uint32_t)) {
-  CheckLibraryLength(bytes.size());
+void EachString(std::span<uint8_t> bytes, KtLibrary& kt, LibraryOperation operation) {
   uint8_t* p = bytes.data();
   uint8_t* const end = p + bytes.size();
   while (p < end) {
     auto* zero = static_cast<uint8_t*>(std::memchr(p, 0, static_cast<size_t>(end - p)));
     uint8_t* const stop = zero != nullptr ? zero : end;
-    if (stop > p) (kt.*operation)(p, static_cast<uint32_t>(stop - p));
+    if (stop > p) CallLibrary(kt, operation, {p, stop});
     p = stop + 1;
   }
 }
@@ -55,31 +58,6 @@ void PutPair(uint8_t* p, uint32_t w) {
 }
 
 }  // namespace
-
-void MaskControlBytes(std::span<uint8_t> bytes) {
-  constexpr uint64_t kHigh = 0x8080808080808080ULL;
-  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-  uint8_t* p = bytes.data();
-  size_t n = bytes.size();
-  // Eight bytes at a time: a byte is masked when its top bit is clear, its
-  // low seven bits are not zero and it is below 0x20. The sums stay within
-  // each byte, so no carry crosses into the next.
-  for (; n >= 8; p += 8, n -= 8) {
-    uint64_t w;
-    std::memcpy(&w, p, 8);
-    const uint64_t low = w & kLow7;
-    const uint64_t below20 = ~(low + 0x6060606060606060ULL) & kHigh;
-    const uint64_t nonZero = (low + kLow7) & kHigh;
-    const uint64_t hit = below20 & nonZero & ~w;
-    if (hit == 0) continue;
-    const uint64_t select = (hit >> 7) * 0xFF;
-    w = (w & ~select) | (0x4040404040404040ULL & select);
-    std::memcpy(p, &w, 8);
-  }
-  for (; n > 0; ++p, --n) {
-    *p = static_cast<uint8_t>(*p - 1u) < 0x1F ? static_cast<uint8_t>('@') : *p;
-  }
-}
 
 void GameDecode(std::span<uint8_t> bytes) {
   const size_t n = bytes.size();
@@ -128,26 +106,36 @@ void FieldCodec::Encode(std::span<uint8_t> bytes) const {
   }
 }
 
-size_t FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset, Bytes& out) const {
-  if (offset < 0 || static_cast<uint64_t>(offset) >= file.size()) return file.size();
+void FieldCodec::DecodeJoined(std::span<uint8_t> bytes) const {
+  game_ ? GameDecode(bytes) : CallLibrary(kt_, &KtLibrary::DeCoder, bytes);
+}
+
+void FieldCodec::EncodeJoined(std::span<uint8_t> bytes) const {
+  game_ ? GameEncode(bytes) : CallLibrary(kt_, &KtLibrary::ReCoder, bytes);
+}
+
+std::span<const uint8_t> FieldCodec::StoredString(std::span<const uint8_t> file, int64_t offset) {
+  if (offset < 0 || static_cast<uint64_t>(offset) >= file.size()) return {};
   const uint8_t* begin = file.data() + offset;
   const size_t left = file.size() - static_cast<size_t>(offset);
   const auto* zero = static_cast<const uint8_t*>(std::memchr(begin, 0, left));
-  const size_t length = zero != nullptr ? static_cast<size_t>(zero - begin) : left;
-  const size_t next = static_cast<size_t>(offset) + length + (zero != nullptr ? 1 : 0);
-  if (length == 0) return next;  // neither mapping runs on an empty string
-  CheckLibraryLength(length);
-  const size_t start = out.size();
-  out.insert(out.end(), begin, begin + length);
-  const std::span<uint8_t> field(out.data() + start, length);
-  // One string without a zero byte: the library may take it whole.
-  if (game_) {
-    GameDecode(field);
-  } else {
-    kt_.DeCoder(field.data(), static_cast<uint32_t>(length));
+  return {begin, zero != nullptr ? static_cast<size_t>(zero - begin) : left};
+}
+
+size_t FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset, Bytes& out) const {
+  const std::span<const uint8_t> stored = StoredString(file, offset);
+  if (stored.empty()) {  // neither mapping runs on an empty string
+    return offset < 0 || static_cast<uint64_t>(offset) >= file.size() ? file.size()
+                                                                      : static_cast<size_t>(offset) + 1;
   }
+  const size_t end = static_cast<size_t>(stored.data() + stored.size() - file.data());
+  const size_t start = out.size();
+  out.insert(out.end(), stored.begin(), stored.end());
+  // One string without a zero byte: the mapping may take it whole.
+  const std::span<uint8_t> field(out.data() + start, stored.size());
+  DecodeJoined(field);
   MaskControlBytes(field);
-  return next;
+  return end < file.size() ? end + 1 : end;
 }
 
 Bytes FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset) const {
@@ -159,6 +147,17 @@ Bytes FieldCodec::ReadField(std::span<const uint8_t> file, int64_t offset) const
 void FieldCodec::EncodeField(std::span<uint8_t> bytes) const {
   MaskControlBytes(bytes);
   Encode(bytes);
+}
+
+void JoinedFields::Encode(const FieldCodec& codec, std::span<uint8_t> bytes) const {
+  MaskControlBytes(bytes);
+  if (!text_) return;  // empty fields need no mapping
+  size_t start = 0;
+  for (const size_t stop : stops_) {
+    codec.EncodeJoined(bytes.subspan(start, stop - start));
+    start = stop;
+  }
+  codec.EncodeJoined(bytes.subspan(start));
 }
 
 }  // namespace gs

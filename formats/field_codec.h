@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "common/file.h"
 #include "formats/kt_library.h"
@@ -42,6 +43,29 @@ class FieldCodec {
   void Decode(std::span<uint8_t> bytes) const;
   void Encode(std::span<uint8_t> bytes) const;
 
+  // The mapping over fields joined in one buffer, in one pass. The bytes
+  // between the fields (separators, line ends) must be below 0xC0 and no
+  // field that something follows in the buffer may end in a byte for which
+  // EndsPairFree is false: then no pair reaches across a field's end, and
+  // one pass gives what the mapping of each field on its own gives.
+  void DecodeJoined(std::span<uint8_t> bytes) const;
+  void EncodeJoined(std::span<uint8_t> bytes) const;
+  // True when a field ending in lastByte may be joined to what follows it:
+  // pairs of either mapping start only at bytes from 0xC0 up.
+  static bool EndsPairFree(uint8_t lastByte) noexcept { return lastByte < 0xC0; }
+
+  // Starts loading the string at offset of file into the cache, to be read
+  // a little later. Strings that entries share lie anywhere in a file, and
+  // reading them one after another would wait for memory at each.
+  static void Prefetch(std::span<const uint8_t> file, int64_t offset) noexcept {
+    if (offset >= 0 && static_cast<uint64_t>(offset) < file.size()) __builtin_prefetch(file.data() + offset);
+  }
+
+  // The zero-terminated string at offset of file, without its terminator.
+  // The end of the file also ends a string; an offset outside the file
+  // reads as an empty string.
+  static std::span<const uint8_t> StoredString(std::span<const uint8_t> file, int64_t offset);
+
   // Appends the edit form of the zero-terminated string at offset of file to
   // out and returns the position directly after its terminator. The end of
   // the file also ends a string; an offset outside the file reads as an
@@ -57,6 +81,28 @@ class FieldCodec {
  private:
   bool game_;
   KtLibrary& kt_;
+};
+
+// The fields of a buffer being filled for EncodeField, noted as they are
+// added, so that Encode can map the buffer in one pass: it stops only after
+// a field that ends in a possible pair start, and it calls the library only
+// when some field holds a byte.
+class JoinedFields {
+ public:
+  // A field that ends at end of the buffer (the position of its terminator,
+  // or the buffer's end).
+  void Add(std::span<const uint8_t> field, size_t end) {
+    if (field.empty()) return;
+    text_ = true;
+    if (!FieldCodec::EndsPairFree(field.back())) stops_.push_back(end);
+  }
+
+  // EncodeField over the buffer, whose fields were added.
+  void Encode(const FieldCodec& codec, std::span<uint8_t> bytes) const;
+
+ private:
+  bool text_ = false;
+  std::vector<size_t> stops_;
 };
 
 }  // namespace gs

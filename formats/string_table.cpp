@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "common/error.h"
 #include "common/memory.h"
+#include "formats/export_lines.h"
 #include "formats/format_errors.h"
 #include "formats/little_endian.h"
 #include "formats/text_lines.h"
@@ -16,6 +18,57 @@ namespace {
 
 constexpr size_t kFixedHeader = 16;
 constexpr size_t kCountField = 4;
+
+// Where the string area of a table written under headerBlock begins: after
+// the header block and an offset table as long as its entry table. Error 9
+// when the header block is not one (16 + 4 x count bytes, count from 1).
+size_t StringAreaBase(std::span<const uint8_t> headerBlock) {
+  if (headerBlock.size() < kFixedHeader) RaiseRuntime(rt::SubscriptOutOfRange);
+  const int32_t count = LoadInt32(headerBlock, kCountField);
+  if (count < 1 || headerBlock.size() != kFixedHeader + 4 * static_cast<uint64_t>(count)) {
+    RaiseRuntime(rt::SubscriptOutOfRange);
+  }
+  return static_cast<size_t>(CheckedAdd(headerBlock.size(), CheckedMul(4, count)));
+}
+
+// The import's work, in place: table holds base bytes of room for the header
+// block and the offset table, followed by the text. Fills the room, gathers
+// the lines' work parts behind it as the string area and encodes them;
+// returns the table's size. A text with another number of lines than the
+// header block's count is refused (error 7777 naming textName), so the
+// string area begins at base whenever the table is kept.
+size_t TableFromText(std::span<const uint8_t> headerBlock, std::span<uint8_t> table, size_t base,
+                     std::string_view textName, const FieldCodec& codec) {
+  const int32_t count = LoadInt32(headerBlock, kCountField);
+  const size_t offsetTable = headerBlock.size();
+  // A string's offset, base + its position in the string area, must stay a
+  // 32-bit number.
+  const size_t lastOffset = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+  WorkPartsInPlace parts(table.subspan(base));
+  JoinedFields fields;
+  size_t k = 0;
+  while (!parts.AtEnd()) {
+    std::span<uint8_t> part;
+    const bool separated = parts.Next(part);
+    const auto position = static_cast<size_t>(part.data() - table.data());
+    fields.Add(part, position - base + part.size());
+    // Bytes after the last separator start no entry; they follow the last string.
+    if (!separated) break;
+    if (k < static_cast<size_t>(count)) {
+      if (position > lastOffset) RaiseRuntime(rt::Overflow);
+      StoreInt32(table.data() + offsetTable + 4 * k, static_cast<int32_t>(position));
+    }
+    ++k;
+    parts.SkipToLineEnd();
+  }
+  if (k != static_cast<size_t>(count)) {
+    RaiseUnknownFormat(textName, std::to_string(k) + " lines with a separator for " + std::to_string(count) +
+                                     " entries of the English table");
+  }
+  std::memcpy(table.data(), headerBlock.data(), headerBlock.size());
+  fields.Encode(codec, parts.Area());
+  return base + parts.Area().size();
+}
 
 // What the import of the same table needs: the English header block.
 void KeepHeaderBlock(FormatState& state, const StringTable& english, std::string_view currentFileName) {
@@ -35,72 +88,52 @@ StringTable::StringTable(std::span<const uint8_t> file, std::string_view current
 
 int32_t StringTable::OffsetOf(int32_t entry) const {
   const int32_t offset = LoadInt32(file_, offsetTable_ + 4 * static_cast<size_t>(entry));
-  CheckedAdd(offset, 1);  // the position the runtime counts from 1
+  // The position the runtime counts from 1 must stay a 32-bit number.
+  if (offset == std::numeric_limits<int32_t>::max()) RaiseRuntime(rt::Overflow);
   return offset;
+}
+
+void StringTable::Prefetch(int32_t entry) const noexcept {
+  if (entry < count_)
+    FieldCodec::Prefetch(file_, LoadInt32(file_, offsetTable_ + 4 * static_cast<size_t>(entry)));
 }
 
 void StringTableText(const StringTable& work, const StringTable& english, const FieldCodec& codec,
                      TextSink& text) {
-  Bytes& line = text.Buffer();
+  // Entries are read in order but their strings lie anywhere; the strings
+  // of the entries a few lines ahead are loaded while these are written.
+  constexpr int32_t kAhead = 16;
+  ExportLines lines(codec, text);
   for (int32_t j = 0; j < english.Count(); ++j) {
-    if (j < work.Count()) codec.ReadField(work.File(), work.OffsetOf(j), line);
-    line.push_back(0x00);
-    codec.ReadField(english.File(), english.OffsetOf(j), line);
-    text.EndLine();
+    if (j < english.Count() - kAhead) {
+      work.Prefetch(j + kAhead);
+      english.Prefetch(j + kAhead);
+    }
+    if (j < work.Count()) lines.StoredField(work.File(), work.OffsetOf(j));
+    lines.Separator();
+    lines.StoredField(english.File(), english.OffsetOf(j));
+    lines.EndLine();
   }
+  lines.Finish();
 }
 
 Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const uint8_t> text,
                           std::string_view textName, const FieldCodec& codec) {
-  if (headerBlock.size() < kFixedHeader) RaiseRuntime(rt::SubscriptOutOfRange);
-  const int32_t count = LoadInt32(headerBlock, kCountField);
-  const size_t offsetTable = headerBlock.size();
-  if (count < 1 || offsetTable != kFixedHeader + 4 * static_cast<uint64_t>(count)) {
-    RaiseRuntime(rt::SubscriptOutOfRange);
-  }
-  // The table is built in place: header block, one offset per English
-  // entry, then the strings, each closed by its line's separator. A text
-  // with another number of lines is refused below, so the string area
-  // begins at base whenever the table is kept.
-  const int32_t base = CheckedAdd(offsetTable, CheckedMul(4, count));
+  const size_t base = StringAreaBase(headerBlock);
   Bytes table;
-  ReserveLarge(table, static_cast<size_t>(base) + text.size());
-  AppendBytes(table, headerBlock);
-  table.resize(static_cast<size_t>(base));
-
-  TextLines lines(text);
-  size_t k = 0;
-  while (!lines.AtEnd()) {
-    std::span<const uint8_t> workPart;
-    const bool separated = lines.NextWorkPart(workPart);
-    if (!separated) {
-      // Bytes after the last separator start no entry; they follow the last string.
-      AppendBytes(table, workPart);
-      break;
-    }
-    if (k < static_cast<size_t>(count)) {
-      // base + the position of the string in the string area
-      const auto position = static_cast<int64_t>(table.size()) - base;
-      StoreInt32(table.data() + offsetTable + 4 * k, CheckedAdd(base, position));
-    }
-    ++k;
-    AppendBytes(table, workPart);
-    table.push_back(0x00);
-    lines.SkipToLineEnd();
-  }
-  if (k != static_cast<size_t>(count)) {
-    RaiseUnknownFormat(textName, std::to_string(k) + " lines with a separator for " + std::to_string(count) +
-                                     " entries of the English table");
-  }
-  codec.EncodeField(std::span<uint8_t>(table).subspan(static_cast<size_t>(base)));
+  ReserveLarge(table, base + text.size());
+  table.resize(base);
+  AppendBytes(table, text);
+  table.resize(TableFromText(headerBlock, table, base, textName, codec));
   return table;
 }
 
 void ReadStringTableState(FormatState& state, const ConversionFiles& files,
                           std::string_view currentFileName) {
   state.StringTableExported.clear();  // a failed read leaves nothing to import
-  const Bytes work = ReadWholeFile(files.WorkTablePath);
-  const Bytes english = ReadWholeFile(files.TemplateCopyPath);
+  FileBytes work, english;
+  ReadWholeFile(files.WorkTablePath, work);
+  ReadWholeFile(files.TemplateCopyPath, english);
   StringTable(work, currentFileName);  // checked as the export checks it
   KeepHeaderBlock(state, StringTable(english, currentFileName), currentFileName);
 }
@@ -108,8 +141,9 @@ void ReadStringTableState(FormatState& state, const ConversionFiles& files,
 void StringTableExport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
                        KtLibrary& kt) {
   state.StringTableExported.clear();  // a failed export leaves nothing to import
-  const Bytes work = ReadWholeFile(files.WorkTablePath);
-  const Bytes english = ReadWholeFile(files.TemplateCopyPath);
+  FileBytes work, english;
+  ReadWholeFile(files.WorkTablePath, work);
+  ReadWholeFile(files.TemplateCopyPath, english);
   const StringTable workTable(work, currentFileName);
   const StringTable englishTable(english, currentFileName);
   TextFileSink text(files.TextFilePath);
@@ -121,10 +155,14 @@ void StringTableExport(FormatState& state, const ConversionFiles& files, std::st
 void StringTableImport(const FormatState& state, const ConversionFiles& files,
                        std::string_view currentFileName, KtLibrary& kt) {
   RequireExportOf(state.StringTableExported, currentFileName, "string table");
-  const Bytes text = ReadWholeFile(files.TextFilePath);
-  const Bytes table =
-      StringTableFromText(state.HeaderBlock, text, files.TextFilePath, FieldCodec(currentFileName, kt));
-  WriteWholeFile(files.WorkTablePath, table);
+  // The text is read in behind the room for the header block and offsets,
+  // and the table is built around it.
+  const size_t base = StringAreaBase(state.HeaderBlock);
+  FileBytes table;
+  ReadWholeFile(files.TextFilePath, table, base);
+  table.resize(
+      TableFromText(state.HeaderBlock, table, base, files.TextFilePath, FieldCodec(currentFileName, kt)));
+  WriteWholeFile(files.WorkTablePath, table, Durability::Work);
 }
 
 }  // namespace gs

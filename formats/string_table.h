@@ -43,6 +43,9 @@ class StringTable {
   // The file offset of an entry's string, as stored; error 6 when the offset
   // plus one leaves the 32-bit range.
   int32_t OffsetOf(int32_t entry) const;
+  // Starts loading the string of an entry that is read soon (see
+  // FieldCodec::Prefetch); entries outside the table are left alone.
+  void Prefetch(int32_t entry) const noexcept;
 
  private:
   std::span<const uint8_t> file_;
@@ -77,7 +80,8 @@ void ReadStringTableState(FormatState& state, const ConversionFiles& files, std:
 
 // The import: rebuilds the work table from the edited text file. Needs the
 // string table export of the same file in state (error 5 otherwise). The
-// work table is replaced whole only when the whole text has been taken.
+// work table is replaced whole only when the whole text has been taken; as a
+// work file of the cycle, it is not flushed to the disk.
 void StringTableImport(const FormatState& state, const ConversionFiles& files,
                        std::string_view currentFileName, KtLibrary& kt);
 

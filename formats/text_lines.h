@@ -48,4 +48,50 @@ class TextLines {
   size_t position_;
 };
 
+// The work parts of an edited text, gathered in place into a string area at
+// the start of the text's own buffer: each part moves down behind the parts
+// before it and is closed by a zero byte. A part moves only once it has been
+// read and never past the place that reading has reached, so nothing unread
+// is overwritten.
+class WorkPartsInPlace {
+ public:
+  explicit WorkPartsInPlace(std::span<uint8_t> text) : text_(text), lines_(text) {}
+
+  bool AtEnd() const noexcept { return lines_.AtEnd(); }
+
+  // Moves the next line's work part to the end of the area, closed by a
+  // zero byte, and gives it as it now lies there (without the zero). When
+  // no separator follows, the part is the rest of the text, moved without a
+  // zero; the end is reached and the result is false. A part that does not
+  // join the area (intoArea false) stays where it is, valid until the next
+  // call.
+  bool Next(std::span<uint8_t>& part, bool intoArea = true) {
+    std::span<const uint8_t> found;
+    const bool separated = lines_.NextWorkPart(found);
+    const auto from = static_cast<size_t>(found.data() - text_.data());
+    if (!intoArea) {
+      part = text_.subspan(from, found.size());
+      return separated;
+    }
+    uint8_t* to = text_.data() + area_;
+    std::copy(text_.begin() + static_cast<ptrdiff_t>(from),
+              text_.begin() + static_cast<ptrdiff_t>(from + found.size()), to);
+    part = {to, found.size()};
+    area_ += found.size();
+    if (separated) text_[area_++] = 0x00;
+    return separated;
+  }
+
+  // Passes the rest of the line; false when the text ends first.
+  bool SkipToLineEnd() { return lines_.SkipToLineEnd(); }
+
+  // The parts moved so far.
+  std::span<uint8_t> Area() const noexcept { return text_.first(area_); }
+
+ private:
+  std::span<uint8_t> text_;
+  TextLines lines_;
+  size_t area_ = 0;
+};
+
 }  // namespace gs

@@ -4,8 +4,12 @@
 
 namespace gs {
 
-TextFileSink::TextFileSink(const std::string& path) : file_(path) {
+TextFileSink::TextFileSink(const std::string& path) : file_(path, Durability::Work) {
   ReserveLarge(buffer_, 2 * kBlock);
+}
+
+void TextFileSink::LinesDone() {
+  if (buffer_.size() >= kBlock) Flush();
 }
 
 void TextFileSink::Flush() {

@@ -1,6 +1,6 @@
-// Where an export's lines go. Lines are appended to Buffer() and closed by
-// EndLine(); a sink may take the buffered bytes away after any line end. The
-// plain TextSink keeps the whole text in memory.
+// Where an export's text goes. The export appends finished lines to Buffer()
+// and then calls LinesDone(), at which a sink may take the buffered bytes
+// away. The plain TextSink keeps the whole text in memory.
 #pragma once
 
 #include <string>
@@ -15,28 +15,26 @@ class TextSink {
 
   Bytes& Buffer() noexcept { return buffer_; }
 
-  // Ends the current line with 0x0D 0x0A.
-  void EndLine() {
-    buffer_.push_back(0x0D);
-    buffer_.push_back(0x0A);
-    if (buffer_.size() >= kBlock) Flush();
-  }
+  // The buffer ends with whole lines in their final form.
+  virtual void LinesDone() {}
 
  protected:
-  static constexpr size_t kBlock = 1 << 20;
-  virtual void Flush() {}
   Bytes buffer_;
 };
 
 // A text file written in large blocks beside the old one and put in its
 // place by Commit(). Dropped without Commit(), it leaves the old file whole.
+// The text file is a work file of one editing cycle: it is not flushed to
+// the disk.
 class TextFileSink : public TextSink {
  public:
   explicit TextFileSink(const std::string& path);
+  void LinesDone() override;
   void Commit();
 
  private:
-  void Flush() override;
+  static constexpr size_t kBlock = 1 << 20;
+  void Flush();
   AtomicFile file_;
 };
 

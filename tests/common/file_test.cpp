@@ -21,6 +21,23 @@ TEST_F(FileTest, MissingFileRaisesFileNotFoundNamingIt) {
   }
 }
 
+TEST_F(FileTest, ReadWholeFileLeavesRoomBeforeTheContent) {
+  Write(Path("a"), "content");
+  FileBytes buffer{'o', 'l', 'd'};
+  ReadWholeFile(Path("a"), buffer, 2);
+  ASSERT_EQ(buffer.size(), 9u);
+  EXPECT_EQ(std::string(buffer.begin() + 2, buffer.end()), "content");
+  Write(Path("empty"), "");
+  ReadWholeFile(Path("empty"), buffer);
+  EXPECT_TRUE(buffer.empty());
+  try {
+    ReadWholeFile(Path("absent"), buffer);
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), 53);
+  }
+}
+
 TEST_F(FileTest, HandlesCloseWhenAnErrorUnwinds) {
   Write(Path("a"), "abc");
   const int before = File::OpenCount();
@@ -37,22 +54,24 @@ TEST_F(FileTest, HandlesCloseWhenAnErrorUnwinds) {
 }
 
 TEST_F(FileTest, AtomicFileReplacesOnlyOnCommit) {
-  Write(Path("t"), "old content");
-  {
-    AtomicFile out(Path("t"));
-    out.Append("new", 3);
-    // dropped without Commit: the old file stays, the temporary goes
-  }
-  EXPECT_EQ(Text(Path("t")), "old content");
-  EXPECT_EQ(EntriesInDir(), 1u);
+  for (Durability durability : {Durability::Lasting, Durability::Work}) {
+    Write(Path("t"), "old content");
+    {
+      AtomicFile out(Path("t"), durability);
+      out.Append("new", 3);
+      // dropped without Commit: the old file stays, the temporary goes
+    }
+    EXPECT_EQ(Text(Path("t")), "old content");
+    EXPECT_EQ(EntriesInDir(), 1u);
 
-  AtomicFile out(Path("t"));
-  out.Append("xxxx-new", 8);
-  const char fill[] = "size";
-  out.WriteAt(0, fill, 4);
-  out.Commit();
-  EXPECT_EQ(Text(Path("t")), "size-new");
-  EXPECT_EQ(EntriesInDir(), 1u);
+    AtomicFile out(Path("t"), durability);
+    out.Append("xxxx-new", 8);
+    const char fill[] = "size";
+    out.WriteAt(0, fill, 4);
+    out.Commit();
+    EXPECT_EQ(Text(Path("t")), "size-new");
+    EXPECT_EQ(EntriesInDir(), 1u);
+  }
 }
 
 TEST_F(FileTest, AtomicFileHandlesLargeContentAndPatchesFlushedBytes) {

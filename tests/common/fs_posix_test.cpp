@@ -1,9 +1,15 @@
 // The file layer's POSIX side: errno numbers, dot-files as hidden files,
-// file modes.
+// file modes, a writer killed mid-way.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <random>
+#include <thread>
 
 #include "common/error.h"
 #include "common/fs.h"
@@ -35,6 +41,34 @@ TEST_F(FileTest, AtomicFileKeepsTheModeOfTheFileItReplaces) {
   struct stat st {};
   ASSERT_EQ(::stat(Path("m").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(FileTest, AKilledWriterOfWorkFilesLeavesOldOrNew) {
+  // A child process replaces a work file with one of two contents, over and
+  // over, and is killed at random moments: the file is always one of them.
+  const std::string path = Path("work.bin");
+  const Bytes first(3 << 20, 'a');
+  Bytes second(2 << 20, 'b');
+  second.back() = 'z';
+  WriteWholeFile(path, first);
+  std::mt19937 rng(6);
+  for (int round = 0; round < 15; ++round) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      try {
+        for (int k = 0;; ++k) WriteWholeFile(path, k % 2 == 0 ? second : first, Durability::Work);
+      } catch (...) {
+      }
+      ::_exit(1);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(1000 + rng() % 30000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const Bytes now = ReadWholeFile(path);
+    EXPECT_TRUE(now == first || now == second) << "round " << round << ": " << now.size() << " bytes";
+  }
 }
 
 }  // namespace

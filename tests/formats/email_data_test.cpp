@@ -26,16 +26,27 @@ struct Record {
 Bytes EmailFile(const std::vector<Record>& records) {
   Bytes body;
   Bytes area;
+  const auto append = [](Bytes& to, const Bytes& part) { to.insert(to.end(), part.begin(), part.end()); };
   for (const Record& r : records) {
-    body = Cat({body, Int32(r.a), Int32(r.b), Int32(static_cast<int32_t>(r.strings.size())), Int32(r.d),
-                Int32(r.e), r.tag, B({0}), r.heading, B({0})});
+    append(body, Cat({Int32(r.a), Int32(r.b), Int32(static_cast<int32_t>(r.strings.size())), Int32(r.d),
+                      Int32(r.e), r.tag, B({0}), r.heading, B({0})}));
     for (const Bytes& s : r.strings) {
-      body = Cat({body, Int32(static_cast<int32_t>(area.size()))});
-      area = Cat({area, s, B({0})});
+      append(body, Int32(static_cast<int32_t>(area.size())));
+      append(area, s);
+      area.push_back(0x00);
     }
   }
   return Cat({Int32(static_cast<int32_t>(records.size())), Int32(static_cast<int32_t>(8 + body.size())), body,
               area});
+}
+
+// Where record r's heading begins in EmailFile's layout, counted from 8.
+size_t HeadingAt(const std::vector<Record>& records, size_t r) {
+  size_t at = 0;
+  for (size_t i = 0; i < r; ++i) {
+    at += 20 + records[i].tag.size() + 1 + records[i].heading.size() + 1 + 4 * records[i].strings.size();
+  }
+  return at + 20 + records[r].tag.size() + 1;
 }
 
 class EmailDataTest : public test::ScratchFolderTest {
@@ -208,6 +219,68 @@ TEST_F(EmailDataTest, EmptyFileAndRecordsWithoutStrings) {
   EXPECT_EQ(Import(WithByteOrderMark(B("Z\0H\r\n"sv))),
             Cat({Int32(1), Int32(8 + 20 + 2 + 2), Int32(7), Int32(8), Int32(0), Int32(9), Int32(10), B("T"),
                  B({0}), B("Z"), B({0})}));
+}
+
+TEST(EmailText, IsEachFieldReadOnItsOwnAndImportsLineByLine) {
+  // Both directions map many fields in one pass; the text must be what
+  // reading each field on its own gives, and the import must encode each
+  // line's work part as EncodeField does on its own.
+  KtLibrary kt;
+  std::mt19937 rng(44);
+  std::vector<Record> work, english;
+  for (int r = 0; r < 3000; ++r) {
+    work.push_back({.heading = test::AwkwardField(rng)});
+    english.push_back({.heading = test::AwkwardField(rng)});
+    for (int k = static_cast<int>(rng() % 6); k > 0; --k) {
+      work.back().strings.push_back(test::AwkwardField(rng));
+      english.back().strings.push_back(test::AwkwardField(rng));
+    }
+  }
+  const Bytes workFile = EmailFile(work), englishFile = EmailFile(english);
+  const FieldCodec codec("emaildataFrench.dta", kt);
+  const EmailData w = ReadEmailData(workFile, "w", codec), e = ReadEmailData(englishFile, "e", codec);
+  TextSink sink;
+  EmailText(w, e, codec, sink);
+  Bytes expected;
+  for (size_t r = 0; r < work.size(); ++r) {
+    codec.ReadField(workFile, 8 + static_cast<int64_t>(HeadingAt(work, r)), expected);
+    expected.push_back(0x00);
+    expected.insert(expected.end(), e.Records[r].Heading.begin(), e.Records[r].Heading.end());
+    expected.insert(expected.end(), {0x0D, 0x0A});
+    for (size_t k = 0; k < work[r].strings.size(); ++k) {
+      codec.ReadField(workFile, w.StringArea + w.Records[r].Offsets[k], expected);
+      expected.push_back(0x00);
+      codec.ReadField(englishFile, e.StringArea + e.Records[r].Offsets[k], expected);
+      expected.insert(expected.end(), {0x0D, 0x0A});
+    }
+  }
+  ASSERT_GT(expected.size(), 3u * (256 << 10));  // several blocks of lines
+  ASSERT_TRUE(sink.Buffer() == expected);
+
+  // The text's work parts back, with the English parts free of line feeds.
+  Bytes text = B("BOM");
+  std::vector<Bytes> parts;
+  for (size_t r = 0; r < work.size(); ++r) {
+    for (size_t k = 0; k <= work[r].strings.size(); ++k) {
+      parts.push_back(test::AwkwardField(rng));
+      const Bytes line = Cat({parts.back(), B({0}), B("English"), B({0x0D, 0x0A})});
+      text.insert(text.end(), line.begin(), line.end());
+    }
+  }
+  std::vector<EmailRecord> records = w.Records;
+  const std::vector<test::PlainEmailRecord> rebuilt =
+      test::PlainEmailRecords(EmailDataFromText(records, text, "t", codec));
+  size_t line = 0;
+  for (size_t r = 0; r < work.size(); ++r) {
+    Bytes heading = parts[line++];
+    codec.EncodeField(heading);
+    ASSERT_EQ(rebuilt[r].heading, heading) << "record " << r;
+    for (size_t k = 0; k < work[r].strings.size(); ++k) {
+      Bytes string = parts[line++];
+      codec.EncodeField(string);
+      ASSERT_EQ(rebuilt[r].strings[k], string) << "record " << r << " string " << k;
+    }
+  }
 }
 
 TEST_F(EmailDataTest, ImportNeedsTheExportOfTheSameFile) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -46,13 +47,17 @@ inline int32_t Int32At(const Bytes& b, size_t at) {
 inline Bytes StringTableOf(const std::vector<Bytes>& strings, int32_t firstWord = 0x11223344) {
   const auto count = static_cast<int32_t>(strings.size());
   Bytes t = Cat({Int32(firstWord), Int32(count), Int32(0x55667788), Int32(0x0A0B0C0D)});
-  for (int32_t i = 0; i < count; ++i) t = Cat({t, Int32(1000 + i)});
+  const auto append = [&t](const Bytes& part) { t.insert(t.end(), part.begin(), part.end()); };
+  for (int32_t i = 0; i < count; ++i) append(Int32(1000 + i));
   int32_t at = 16 + 8 * count;
   for (const Bytes& s : strings) {
-    t = Cat({t, Int32(at)});
+    append(Int32(at));
     at += static_cast<int32_t>(s.size()) + 1;
   }
-  for (const Bytes& s : strings) t = Cat({t, s, B({0})});
+  for (const Bytes& s : strings) {
+    append(s);
+    t.push_back(0x00);
+  }
   return t;
 }
 
@@ -67,6 +72,21 @@ inline std::vector<Bytes> StoredStrings(const Bytes& table) {
     strings.push_back(s);
   }
   return strings;
+}
+
+// A field that tries the edges of the mappings: lead bytes of both kinds and
+// directions (at the end too), their second bytes, control bytes and line
+// ends, mixed with plain text; sometimes empty. No zero byte.
+inline Bytes AwkwardField(std::mt19937& rng) {
+  static const uint8_t kBytes[] = {0xC2, 0xC3, 0xC6, 0xC7, 0xD0, 0xD1, 0xA8, 0xB8, 0x80, 0x81,
+                                   0x91, 0xBF, 0x0A, 0x0D, 0x09, 0x01, 'a',  ' ',  '@',  0xFF};
+  const unsigned length = rng() % 4 == 0 ? 0 : rng() % 120;
+  Bytes field(length);
+  for (uint8_t& b : field) {
+    b = rng() % 3 == 0 ? kBytes[rng() % sizeof kBytes] : static_cast<uint8_t>(1 + rng() % 255);
+  }
+  if (length > 0 && rng() % 4 == 0) field.back() = kBytes[rng() % 6];  // a lead byte at the end
+  return field;
 }
 
 inline Bytes Masked(Bytes b) {

@@ -210,6 +210,82 @@ TEST_F(StringTableTest, ImportNeedsTheExportOfTheSameTable) {
   ErrorOf(5, [&] { StringTableImport(state_, Files(), "FrontFrench.bin", kt_); });
 }
 
+TEST(StringTableText, IsEachFieldReadOnItsOwn) {
+  // The export maps many fields in one pass; its text must be what reading
+  // each field on its own gives, across many blocks of lines.
+  KtLibrary kt;
+  std::mt19937 rng(42);
+  for (const char* name : {"FrontFrench.bin", "GameFrench.bin"}) {
+    std::vector<Bytes> work, english;
+    for (int i = 0; i < 10000; ++i) {
+      english.push_back(test::AwkwardField(rng));
+      if (i < 8000) work.push_back(test::AwkwardField(rng));
+    }
+    const Bytes workFile = StringTableOf(work), englishFile = StringTableOf(english);
+    const FieldCodec codec(name, kt);
+    TextSink sink;
+    StringTableText(StringTable(workFile, name), StringTable(englishFile, name), codec, sink);
+    Bytes expected;
+    const StringTable w(workFile, name), e(englishFile, name);
+    for (int32_t j = 0; j < e.Count(); ++j) {
+      if (j < w.Count()) codec.ReadField(workFile, w.OffsetOf(j), expected);
+      expected.push_back(0x00);
+      codec.ReadField(englishFile, e.OffsetOf(j), expected);
+      expected.insert(expected.end(), {0x0D, 0x0A});
+    }
+    ASSERT_GT(expected.size(), 3u * (256 << 10));  // several blocks of lines
+    EXPECT_TRUE(sink.Buffer() == expected) << name;
+  }
+}
+
+TEST(StringTableFromText, EncodesEachLineOnItsOwn) {
+  // The import maps all strings in one pass; each must come out as
+  // EncodeField makes it of its line's work part alone.
+  KtLibrary kt;
+  std::mt19937 rng(43);
+  for (const char* name : {"FrontFrench.bin", "GameFrench.bin"}) {
+    const int count = 4000;
+    std::vector<Bytes> parts;
+    Bytes text = B("BOM");
+    for (int i = 0; i < count; ++i) {
+      parts.push_back(test::AwkwardField(rng));
+      Bytes english = test::AwkwardField(rng);
+      std::replace(english.begin(), english.end(), uint8_t{0x0A}, uint8_t{'n'});
+      const Bytes line = Cat({parts.back(), B({0x00}), english, B({0x0D, 0x0A})});
+      text.insert(text.end(), line.begin(), line.end());
+    }
+    const Bytes tail = B({0xD0, 0x90, 0xD1});  // after the last line, with no separator
+    text = Cat({text, tail});
+    const FieldCodec codec(name, kt);
+    const Bytes english = StringTableOf(std::vector<Bytes>(count));
+    const StringTable header(english, name);
+    const Bytes table = StringTableFromText(header.HeaderBlock(), text, "t", codec);
+    const std::vector<Bytes> strings = test::StoredStrings(table);
+    ASSERT_EQ(strings.size(), static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      Bytes expected = parts[static_cast<size_t>(i)];
+      codec.EncodeField(expected);
+      ASSERT_EQ(strings[static_cast<size_t>(i)], expected) << name << " line " << i;
+    }
+    Bytes encodedTail = tail;
+    codec.EncodeField(encodedTail);
+    EXPECT_TRUE(std::equal(encodedTail.begin(), encodedTail.end(), table.end() - 3)) << name;
+  }
+}
+
+TEST_F(StringTableTest, EmptyStringsNeedNoLibrary) {
+  const Bytes empty = StringTableOf({B(""), B("")});
+  Write("FrontFrench.bin", empty);
+  Write("frontEnglish.bin.eng", empty);
+  KtLibrary missing({ExecutableDir() + "no-such-kt.so"});
+  StringTableExport(state_, Files(), "FrontFrench.bin", missing);
+  EXPECT_EQ(Read("FrontFrench.bin.txt"), B("\0\r\n\0\r\n"sv));
+  Write("FrontFrench.bin.txt", WithByteOrderMark(B("\0\r\n\0\r\n"sv)));
+  StringTableImport(state_, Files(), "FrontFrench.bin", missing);
+  EXPECT_EQ(Read("FrontFrench.bin"),
+            Cat({Bytes(empty.begin(), empty.begin() + 24), Int32(32), Int32(33), B({0, 0})}));
+}
+
 TEST_F(StringTableTest, StateCanBeReadWithoutWritingText) {
   const Bytes english = StringTableOf({B("A"), B("B")});
   Write("FrontFrench.bin", english);

@@ -109,6 +109,12 @@ std::vector<uint8_t> BuildLayout(const std::string& magic, const std::vector<Lay
   return b;
 }
 
+std::map<std::string, std::vector<uint8_t>> EntriesOf(const std::string& archivePath) {
+  std::map<std::string, std::vector<uint8_t>> entries;
+  for (LayoutEntry& e : ReadLayout(archivePath).entries) entries[e.name] = std::move(e.data);
+  return entries;
+}
+
 std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {
   std::vector<uint8_t> b(size);
   uint32_t x = seed * 2654435761u + 12345u;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct LayoutArchive {
 // the file breaks the layout. Without data, the entries' bytes are only
 // digested, block by block.
 LayoutArchive ReadLayout(const std::string& path, bool withData = true);
+
+// The entries of the archive at path by name, with their bytes.
+std::map<std::string, std::vector<uint8_t>> EntriesOf(const std::string& archivePath);
 
 // A 64-bit digest of bytes (FNV-1a over 8-byte words).
 uint64_t Digest(const uint8_t* data, size_t size);

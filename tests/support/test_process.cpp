@@ -26,6 +26,17 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+std::map<std::string, std::vector<uint8_t>> TreeOf(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::vector<uint8_t>> tree;
+  if (!fs::exists(folder)) return tree;
+  for (const auto& item : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(item.path(), folder).string();
+    tree[name] = item.is_directory() ? std::vector<uint8_t>{'<', '>'} : ReadBytes(item.path().string());
+  }
+  return tree;
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   const std::string s = ReadAll(path);
   return std::vector<uint8_t>(s.begin(), s.end());

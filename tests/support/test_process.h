@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,32 @@ class ScratchDir {
   std::string path_;
 };
 
+// The program's settings of the test's own while the object lives. On POSIX
+// the registry becomes an empty hive file in folder (through XDG_CONFIG_HOME).
+// On Windows the registry is the system's (under Wine the build's own
+// prefix): the values of the program's settings key are set aside and put
+// back afterwards.
+class ScratchSettings {
+ public:
+  explicit ScratchSettings(const std::string& folder);
+  ~ScratchSettings();
+  ScratchSettings(const ScratchSettings&) = delete;
+  ScratchSettings& operator=(const ScratchSettings&) = delete;
+
+ private:
+  struct Saved {
+    std::string name;
+    bool existed = false;
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+  };
+  std::vector<Saved> saved_;
+};
+
 std::vector<uint8_t> ReadBytes(const std::string& path);
+// Every file below a folder by relative path, with its bytes; folders map to
+// "<>". Empty when the folder does not exist.
+std::map<std::string, std::vector<uint8_t>> TreeOf(const std::string& folder);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 

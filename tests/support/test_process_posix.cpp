@@ -5,10 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
 
+#include "tests/support/test_folder.h"
 #include "tests/support/test_process.h"
 
 extern char** environ;
@@ -73,4 +76,33 @@ ScratchDir::ScratchDir(const std::string& tag) {
   path_ = pattern + "/";
 }
 
+ScratchSettings::ScratchSettings(const std::string& folder) {
+  Saved config;
+  config.name = "XDG_CONFIG_HOME";
+  if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
+    config.existed = true;
+    config.data.assign(old, old + std::strlen(old));
+  }
+  saved_.push_back(config);
+  std::filesystem::create_directories(folder);
+  ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+}
+
+ScratchSettings::~ScratchSettings() {
+  const Saved& config = saved_.front();
+  if (config.existed) {
+    ::setenv("XDG_CONFIG_HOME", std::string(config.data.begin(), config.data.end()).c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
 }  // namespace gs::test
+
+namespace gs::testing {
+
+bool ProcessAlive(int pid) {
+  return pid > 0 && ::kill(pid, 0) == 0;
+}
+
+}  // namespace gs::testing

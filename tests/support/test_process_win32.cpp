@@ -1,5 +1,6 @@
 // Windows side of the test helpers: CreateProcessA with the output going to
-// files, and scratch folders below the temporary folder.
+// files, scratch folders below the temporary folder, the program's settings
+// set aside.
 #include <windows.h>
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <thread>
 
 #include "catalog/command_line.h"
+#include "tests/support/test_folder.h"
 #include "tests/support/test_process.h"
 
 namespace gs::test {
@@ -115,4 +117,66 @@ ScratchDir::ScratchDir(const std::string& tag) {
   throw std::runtime_error("cannot make a scratch folder in " + temp.string());
 }
 
+namespace {
+
+// The program's settings key, in the registry view that the settings store uses.
+constexpr const char* kSettingsKey = "Software\\DE ROROVO\\Kt06";
+constexpr REGSAM kSettingsView = KEY_WOW64_32KEY;
+constexpr const char* kSettingNames[] = {"TypeId", "LanguageId", "MakeBackup", "WordGoToLine"};
+
+}  // namespace
+
+ScratchSettings::ScratchSettings(const std::string&) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS | kSettingsView,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    throw std::runtime_error("cannot open the settings key");
+  }
+  for (const char* name : kSettingNames) {
+    Saved value;
+    value.name = name;
+    DWORD type = 0, size = 0;
+    if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+      value.existed = true;
+      value.type = type;
+      value.data.resize(size);
+      ::RegQueryValueExA(key, name, nullptr, nullptr, value.data.data(), &size);
+      value.data.resize(size);
+      ::RegDeleteValueA(key, name);
+    }
+    saved_.push_back(std::move(value));
+  }
+  ::RegCloseKey(key);
+}
+
+ScratchSettings::~ScratchSettings() {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS | kSettingsView, &key) !=
+      ERROR_SUCCESS) {
+    return;
+  }
+  for (const Saved& value : saved_) {
+    if (value.existed) {
+      ::RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
+                       static_cast<DWORD>(value.data.size()));
+    } else {
+      ::RegDeleteValueA(key, value.name.c_str());
+    }
+  }
+  ::RegCloseKey(key);
+}
+
 }  // namespace gs::test
+
+namespace gs::testing {
+
+bool ProcessAlive(int pid) {
+  const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return false;
+  DWORD code = 0;
+  const bool alive = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  ::CloseHandle(process);
+  return alive;
+}
+
+}  // namespace gs::testing

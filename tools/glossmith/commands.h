@@ -33,6 +33,14 @@ int RunExport(const Args& args);
 int RunImport(const Args& args);
 int RunDecode(const Args& args);
 int RunEncode(const Args& args);
+
+// Sample files (sample_commands.cpp).
 int RunSampleTables(const Args& args);
+int RunSampleGame(const Args& args);
+
+// The installation (install_commands.cpp). InstallAndTell installs Kt06 into
+// a game and says line by line what it did.
+int RunInstall(const Args& args);
+int InstallAndTell(const std::string& gameDir);
 
 }  // namespace gs::cli

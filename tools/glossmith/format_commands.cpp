@@ -1,6 +1,5 @@
-// The commands over the localization data formats: export, import, decode,
-// encode and sample-tables.
-#include <charconv>
+// The commands over the localization data formats: export, import, decode
+// and encode.
 #include <cstdio>
 #include <filesystem>
 
@@ -10,7 +9,6 @@
 #include "formats/string_table.h"
 #include "tools/glossmith/commands.h"
 #include "tools/glossmith/standard_output.h"
-#include "tools/sample/sample_tables.h"
 
 namespace gs::cli {
 
@@ -37,17 +35,6 @@ FileKind TakeType(Args& args, std::string& type) {
 std::string CurrentFileNameFor(const std::string& type, FileKind kind, const std::string& path) {
   const std::string name = std::filesystem::path(path).filename().string();
   return KindOf(name) == kind ? name : type + ":" + name;
-}
-
-int TakeCount(Args& args, const std::string& name, int fallback, int least) {
-  const std::string text = TakeOption(args, name);
-  if (text.empty()) return fallback;
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < least) {
-    throw UsageError{name + " needs a whole number of at least " + std::to_string(least)};
-  }
-  return value;
 }
 
 // The three files of an export or import, from the command line.
@@ -125,20 +112,6 @@ int RunDecode(const Args& args) {
 
 int RunEncode(const Args& args) {
   return Transcode(args, false);
-}
-
-int RunSampleTables(const Args& given) {
-  Args args = given;
-  SampleSizes sizes;
-  sizes.Entries = TakeCount(args, "--entries", sizes.Entries, 1);
-  sizes.Records = TakeCount(args, "--records", sizes.Records, 0);
-  sizes.Seed = static_cast<uint32_t>(TakeCount(args, "--seed", static_cast<int>(sizes.Seed), 0));
-  if (args.size() != 1) throw UsageError{args.empty() ? "DIR is needed" : "unexpected argument: " + args[1]};
-  std::error_code ec;
-  std::filesystem::create_directories(args.front(), ec);
-  if (ec) RaiseFileError(ec.value(), args.front());
-  for (const std::string& path : WriteSampleTables(args.front(), sizes)) std::printf("%s\n", path.c_str());
-  return 0;
 }
 
 }  // namespace gs::cli

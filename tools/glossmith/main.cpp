@@ -22,6 +22,14 @@ const Command kCommands[] = {
      RunEncode},
     {"sample-tables", "DIR [--entries N] [--records N] [--seed N]",
      "write sample tables of every type and language into DIR", RunSampleTables},
+    {"sample-game", "DIR [--entries N] [--records N] [--seed N] [--force] [--install]",
+     "write a sample game installation into DIR (a new or empty folder, or a sample game); with --install, "
+     "register it as glossmith install does",
+     RunSampleGame},
+    {"install", "GAME_DIR",
+     "install Kt06 into the game in GAME_DIR: its folder KT, \"Install Dir\" and the first settings, where "
+     "missing",
+     RunInstall},
 };
 
 void PrintUsage(std::FILE* out) {

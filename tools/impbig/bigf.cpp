@@ -20,7 +20,9 @@ constexpr size_t kCopyBlock = 1 << 20;
 constexpr uint64_t kSectorSize = 512;
 // The largest data alignment that an existing archive is assumed to keep.
 constexpr uint32_t kMaxAlignment = 2048;
-constexpr uint64_t kSmallArchive = 16u << 20;
+// Archives up to this size are kept without dead space at every finish;
+// larger ones are compacted once a quarter of them is dead.
+constexpr uint64_t kSmallArchive = 1u << 20;
 
 uint32_t GetBE32(const uint8_t* p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
@@ -325,7 +327,8 @@ Bytes Reader::Read(const Entry& entry) const {
   return data;
 }
 
-void Create(const std::string& path, std::span<const NewEntry> entries, std::string_view magic) {
+void Create(const std::string& path, std::span<const NewEntry> entries, std::string_view magic,
+            std::span<const uint8_t> trailer) {
   if (magic != "BIGF" && magic != "BIG4") {
     Raise(rt::InvalidPropertyValue, "An archive begins with BIGF or BIG4, not " + Quoted(magic) + ".");
   }
@@ -345,7 +348,7 @@ void Create(const std::string& path, std::span<const NewEntry> entries, std::str
                                      Quoted(*twin) + " (letter case aside).");
   }
   AtomicFile out(path);
-  WriteArchive(out, path, magic, {}, plan, 1);
+  WriteArchive(out, path, magic, trailer, plan, 1);
   out.Commit();
 }
 

@@ -84,9 +84,11 @@ struct NewEntry {
 };
 
 // Writes a new archive holding the entries in the given order (replacing
-// any file at path, atomically). Names must be non-empty, without zero
-// bytes, and distinct apart from letter case.
-void Create(const std::string& path, std::span<const NewEntry> entries, std::string_view magic = "BIGF");
+// any file at path, atomically), with the trailer between index and data.
+// Names must be non-empty, without zero bytes, and distinct apart from
+// letter case.
+void Create(const std::string& path, std::span<const NewEntry> entries, std::string_view magic = "BIGF",
+            std::span<const uint8_t> trailer = {});
 
 // Copies one entry into a new file at destinationPath, reading only that
 // entry. The destination is written under a temporary name and renamed into

@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "common/fs.h"
 #include "formats/little_endian.h"
+#include "tools/sample/sample_random.h"
 #include "tools/sample/sample_texts.h"
 
 namespace gs {
@@ -19,23 +20,7 @@ using sample::kEmailSubjects;
 using sample::kMenuLines;
 using sample::kPlayers;
 using sample::Phrase;
-
-// SplitMix64: small, fast and the same on every platform.
-class Random {
- public:
-  explicit Random(uint64_t seed) : state_(seed) {}
-  uint64_t Next() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  uint32_t Below(uint32_t n) { return static_cast<uint32_t>(Next() % n); }
-  bool Percent(uint32_t p) { return Below(100) < p; }
-
- private:
-  uint64_t state_;
-};
+using sample::Random;
 
 // The random choices of one entry or record depend on the seed and its
 // number only, never on the language, so the languages stay twins.

@@ -1,0 +1,172 @@
+// The whole editing cycle with the real LibreOffice Writer on a sample game:
+// the test plays the user, changing cells through the office's own
+// connection between "Edit in MS Word" and "Save changes".
+#include <gtest/gtest.h>
+
+#include "catalog/header_refresh.h"
+#include "common/fs.h"
+#include "formats/email_data.h"
+#include "formats/string_table.h"
+#include "tests/support/bigf_layout.h"
+#include "tests/support/virtual_display.h"
+#include "tests/workflow/workflow_test_support.h"
+#include "workflow/writer/writer_probe.h"
+
+namespace gs {
+namespace {
+
+using test::ReadBytes;
+
+std::vector<uint8_t> Entry(const std::string& archive, const std::string& name) {
+  for (auto& e : test::ReadLayout(archive).entries) {
+    if (e.name == name) return e.data;
+  }
+  ADD_FAILURE() << name << " not in " << archive;
+  return {};
+}
+
+// The lines of a text file as the export writes them, split at CR LF.
+std::vector<std::string> Lines(const std::vector<uint8_t>& bytes) {
+  std::vector<std::string> lines;
+  const std::string text(bytes.begin(), bytes.end());
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find("\r\n", at);
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+struct Case {
+  const char* type;
+  const char* language;
+  const char* archive;
+};
+
+class CycleOfficeTest : public ::testing::TestWithParam<Case> {
+ protected:
+  static void SetUpTestSuite() { display_ = new testing::VirtualDisplay; }
+  static void TearDownTestSuite() {
+    delete display_;
+    display_ = nullptr;
+  }
+
+  CycleOfficeTest() : game_("gs-cycle", 300, 40) {
+    m_.CreateWordApp = [] {
+      WordAppOptions options;
+      options.profileRoot = GLOSSMITH_TEST_PROFILES;
+      options.callSeconds = 60;
+      options.longCallSeconds = 300;
+      return CreateWordApp(options);
+    };
+    SetProgramFolder(m_, game_.Game());
+    window_.type = GetParam().type;
+    window_.language = GetParam().language;
+    window_.check2 = 1;
+    m_.DocumentPath = DocumentPathOf(m_, CurrentFileName(window_));
+  }
+
+  void SetUp() override {
+    if (!display_->Ready()) GTEST_SKIP() << "no Xvfb";
+  }
+
+  // The text the export gives for the table the game archive holds now.
+  std::vector<std::string> ArchiveText() {
+    const std::string name = CurrentFileName(window_);
+    test::WriteBytes(m_.WorkTablePath, Entry(game_ / GetParam().archive, name));
+    test::WriteBytes(m_.TemplateCopyPath, Entry(game_ / "KT\\template.viv", TemplateNameOf(KindOf(name))));
+    FormatState state;
+    const ConversionFiles files{m_.WorkTablePath, m_.TemplateCopyPath, m_.TextFilePath};
+    if (IsStringTable(name)) {
+      StringTableExport(state, files, name, *m_.Kt);
+    } else {
+      EmailExport(state, files, name, *m_.Kt);
+    }
+    auto lines = Lines(ReadBytes(m_.TextFilePath));
+    DeleteWorkFiles(m_);
+    return lines;
+  }
+
+  static testing::VirtualDisplay* display_;
+  test::SampleInstallation game_;
+  test::TestWindow window_;
+  KTmain m_;
+};
+
+testing::VirtualDisplay* CycleOfficeTest::display_ = nullptr;
+
+TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
+  const std::string archive = game_ / GetParam().archive;
+  const auto archiveBefore = ReadBytes(archive);
+  const auto localBefore = ReadBytes(game_ / "fe\\local.viv");
+  const auto fmiscBefore = ReadBytes(game_ / "preload\\fmisc.viv");
+
+  Extract(m_, window_);
+  EditInWord(m_, window_);
+  auto expected = Lines(ReadBytes(m_.TextFilePath));
+  writer::WriterProbe* probe = writer::ProbeOf(*m_.WordApp);
+  ASSERT_NE(probe, nullptr);
+  EXPECT_TRUE(probe->WindowVisible());
+  EXPECT_EQ(probe->TableRows(1), static_cast<int32_t>(expected.size()));
+
+  // The user's edits, in the language column.
+  const std::vector<std::pair<int, std::string>> edits = {
+      {2, "Привет, мир! Ёлка и ёж"},
+      {3, "ÀÁÂ àáâ ÿ"},
+      {4, ""},
+      {5, "first line\nsecond line"},
+  };
+  for (const auto& [row, text] : edits) probe->SetCellText(1, "A" + std::to_string(row), text);
+  SaveChanges(m_, window_);
+
+  // What the archive holds reads back as the edited text: Cyrillic as typed,
+  // Latin letters of the Cyrillic-stored types as the Cyrillic letters of
+  // their codes, a line break inside a cell (one LF) as "@".
+  const bool game = KindOf(CurrentFileName(window_)) == FileKind::Game;
+  expected[1].replace(0, expected[1].find('\0'), "Привет, мир! Ёлка и ёж");
+  expected[2].replace(0, expected[2].find('\0'), game ? "ÀÁÂ àáâ ÿ" : "АБВ абв я");
+  expected[3].replace(0, expected[3].find('\0'), "");
+  const auto shown = ArchiveText();
+  ASSERT_EQ(shown.size(), expected.size());
+  expected[4].replace(0, expected[4].find('\0'), "first line@second line");
+  EXPECT_EQ(shown, expected);
+
+  EXPECT_EQ(ReadBytes(archive + ".bak"), archiveBefore);
+  EXPECT_FALSE(FileExists(m_.WorkTablePath));
+  EXPECT_FALSE(FileExists(m_.TextFilePath));
+  EXPECT_FALSE(FileExists(m_.TemplateCopyPath));
+  EXPECT_TRUE(FileExists(m_.DocumentPath));
+  if (IsStringTable(CurrentFileName(window_))) {
+    const Bytes header = ReadArchiveHeader(game_ / "fe\\local.viv");
+    const std::vector<uint8_t> headerBytes(header.begin(), header.end());
+    EXPECT_EQ(ReadBytes(game_ / "fe\\local.bh"), headerBytes);
+    EXPECT_EQ(Entry(game_ / "preload\\fmisc.viv", "local.bh"), headerBytes);
+  } else {
+    EXPECT_EQ(ReadBytes(game_ / "fe\\local.viv"), localBefore);
+    EXPECT_EQ(ReadBytes(game_ / "preload\\fmisc.viv"), fmiscBefore);
+  }
+
+  // A second cycle on the kept document shows the edits, at the row where
+  // the first one ended.
+  window_.check1Enabled = window_.check1Checked = true;
+  Extract(m_, window_);
+  EditInWord(m_, window_);
+  probe = writer::ProbeOf(*m_.WordApp);
+  ASSERT_NE(probe, nullptr);
+  EXPECT_EQ(probe->CellText(1, "A2"), "Привет, мир! Ёлка и ёж");
+  EXPECT_EQ(probe->CellText(1, "A4"), "");
+  SaveChanges(m_, window_);
+  EXPECT_EQ(ArchiveText(), shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, CycleOfficeTest,
+                         ::testing::Values(Case{"Front", "French(Russian)", "fe\\local.viv"},
+                                           Case{"Game", "German", "fe\\local.viv"},
+                                           Case{"E-Mail", "Czech", "db\\tuning.viv"}),
+                         [](const auto& info) {
+                           return std::string(info.param.type == std::string("E-Mail") ? "EMail"
+                                                                                       : info.param.type);
+                         });
+
+}  // namespace
+}  // namespace gs

@@ -1,0 +1,168 @@
+// The office process and its profiles, with small shell scripts standing in
+// for the office.
+#include "workflow/writer/office_process.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "tests/support/test_folder.h"
+
+namespace gs::writer {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool WaitUntilGone(int pid, double seconds) {
+  return gs::testing::Eventually([&] { return !gs::testing::ProcessAlive(pid); }, seconds);
+}
+
+class OfficeProcessTest : public gs::testing::FolderTest {
+ protected:
+  std::string Script(const std::string& name, const std::string& body) const {
+    const std::string path = Path(name);
+    std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+    ::chmod(path.c_str(), 0755);
+    return path;
+  }
+  std::string Root() const { return Path("profiles"); }
+};
+
+TEST_F(OfficeProcessTest, ProfilesAreHandedOutOneOfficeAtATime) {
+  auto first = OfficeProfile::Acquire(Root());
+  auto second = OfficeProfile::Acquire(Root());
+  EXPECT_NE(first.Folder(), second.Folder());
+  EXPECT_TRUE(fs::is_directory(first.Folder()));
+  EXPECT_GT(ProfileHeldSince(first.Folder()), 0);
+  const std::string folder = first.Folder();
+  first = OfficeProfile();
+  EXPECT_EQ(ProfileHeldSince(folder), 0);
+  // A freed profile is used again: its office starts faster.
+  EXPECT_EQ(OfficeProfile::Acquire(Root()).Folder(), folder);
+}
+
+TEST_F(OfficeProcessTest, RunsTheProgramWithItsArgumentsAndOutputInTheLog) {
+  const std::string office = Script("office", "echo \"$@\" > " + Path("args") + "\necho started\nexit 3");
+  auto profile = OfficeProfile::Acquire(Root());
+  OfficeProcess process(office, {"--one", "two words"}, Path("office.log"), profile);
+  EXPECT_TRUE(process.WaitForExit(10));
+  EXPECT_EQ(process.ExitCode(), 3);
+  EXPECT_FALSE(process.Running());
+  EXPECT_EQ(Read(Path("args")), "--one two words\n");
+  EXPECT_EQ(Read(Path("office.log")), "started\n");
+}
+
+TEST_F(OfficeProcessTest, AMissingProgramEndsAt127) {
+  auto profile = OfficeProfile::Acquire(Root());
+  OfficeProcess process(Path("absent"), {}, Path("office.log"), profile);
+  EXPECT_TRUE(process.WaitForExit(10));
+  EXPECT_EQ(process.ExitCode(), 127);
+}
+
+TEST_F(OfficeProcessTest, StartsAgainAfterTheFirstStartOfAFreshProfile) {
+  // Exits with 81 once, as an office with a new profile does, then runs.
+  const std::string office = Script("office", "if [ ! -e " + Path("started") + " ]; then touch " +
+                                                  Path("started") + "; exit 81; fi\nexec sleep 60");
+  auto profile = OfficeProfile::Acquire(Root());
+  OfficeProcess process(office, {}, Path("office.log"), profile);
+  ASSERT_GT(process.WaitForPid(10), 0);
+  // The second start reports its own process id.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!fs::exists(Path("started")) && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(process.Running());
+  const int pid = process.Pid();
+  EXPECT_TRUE(gs::testing::ProcessAlive(pid));
+  process.Kill();
+  EXPECT_TRUE(process.WaitForExit(10));
+  EXPECT_EQ(process.ExitCode(), 128 + SIGKILL);
+  EXPECT_TRUE(WaitUntilGone(pid, 5));
+}
+
+TEST_F(OfficeProcessTest, TheKeeperHoldsTheProfileWhileTheOfficeRuns) {
+  const std::string office = Script("office", "exec sleep 60");
+  auto profile = OfficeProfile::Acquire(Root());
+  const std::string folder = profile.Folder();
+  auto process =
+      std::make_unique<OfficeProcess>(office, std::vector<std::string>{}, Path("office.log"), profile);
+  ASSERT_GT(process->WaitForPid(10), 0);
+  profile.HandOver();
+  EXPECT_GT(ProfileHeldSince(folder), 0);
+  process->Kill();
+  ASSERT_TRUE(process->WaitForExit(10));
+  process.reset();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (ProfileHeldSince(folder) != 0 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(ProfileHeldSince(folder), 0);
+}
+
+TEST_F(OfficeProcessTest, TheOfficeEndsWithItsOwnerUnlessDetached) {
+  const std::string office = Script("office", "exec sleep 60");
+  auto profile = OfficeProfile::Acquire(Root());
+  int ended = 0;
+  int kept = 0;
+  {
+    OfficeProcess process(office, {}, Path("a.log"), profile);
+    ended = process.WaitForPid(10);
+  }
+  {
+    OfficeProcess process(office, {}, Path("b.log"), profile);
+    kept = process.WaitForPid(10);
+    process.SetDetached(true);
+  }
+  ASSERT_GT(ended, 0);
+  ASSERT_GT(kept, 0);
+  EXPECT_TRUE(WaitUntilGone(ended, 10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(gs::testing::ProcessAlive(kept));
+  ::kill(kept, SIGKILL);
+}
+
+TEST_F(OfficeProcessTest, TheOfficeEndsWhenItsOwnerDiesUnlessDetached) {
+  const std::string office = Script("office", "exec sleep 60");
+  // A child process starts the office and dies without any clean-up.
+  const auto startAndDie = [&](bool detach) {
+    int fds[2];
+    EXPECT_EQ(::pipe(fds), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      auto profile = OfficeProfile::Acquire(Root());
+      OfficeProcess process(office, {}, Path("c.log"), profile);
+      const int pid = process.WaitForPid(10);
+      if (detach) process.SetDetached(true);
+      // Let the keeper read the command before the owner vanishes.
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      (void)::write(fds[1], &pid, sizeof pid);
+      ::_exit(0);
+    }
+    ::close(fds[1]);
+    int pid = 0;
+    EXPECT_EQ(::read(fds[0], &pid, sizeof pid), static_cast<ssize_t>(sizeof pid));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return pid;
+  };
+  const int orphan = startAndDie(false);
+  ASSERT_GT(orphan, 0);
+  EXPECT_TRUE(WaitUntilGone(orphan, 10));
+  const int users = startAndDie(true);
+  ASSERT_GT(users, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(gs::testing::ProcessAlive(users));
+  ::kill(users, SIGKILL);
+}
+
+}  // namespace
+}  // namespace gs::writer

@@ -1,0 +1,48 @@
+#include "tests/workflow/writer_test_support.h"
+
+namespace gs::testing {
+
+WordAppOptions WriterTest::Options() {
+  WordAppOptions options;
+  options.profileRoot = GLOSSMITH_TEST_PROFILES;
+  options.useDisplay = false;
+  options.callSeconds = 60;
+  options.longCallSeconds = 300;
+  return options;
+}
+
+std::unique_ptr<WordApp> WriterTest::Start(const WordAppOptions& options) {
+  return CreateWordApp(options);
+}
+
+writer::WriterProbe& WriterTest::Probe(WordApp& app) {
+  writer::WriterProbe* probe = writer::ProbeOf(app);
+  if (probe == nullptr) throw std::runtime_error("not the Writer word processor");
+  return *probe;
+}
+
+std::string WriterTest::TextFile(const std::vector<std::pair<std::string, std::string>>& rows) {
+  std::string text;
+  for (const auto& [left, right] : rows) text += left + std::string(1, '\0') + right + "\r\n";
+  return text;
+}
+
+void WriterTest::BuildDocument(WordApp& app, const std::string& textPath, const std::string& docPath) {
+  app.Documents().Open(textPath, wd::OpenFormatEncodedText, wd::EncodingUTF8);
+  app.ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
+  app.Selection().WholeStory();
+  app.Selection().ConvertToTable(std::string(1, '\0'));
+  app.ActiveDocument().SaveAs(docPath, wd::FormatDocument);
+}
+
+void WriterTest::TakeBack(const std::string& docPath, const std::string& textPath) {
+  auto app = Start();
+  app->Documents().Open(docPath);
+  app->ActiveDocument().Tables().Item(1).ConvertToText(std::string(1, '\0'));
+  app->Selection().EndKey(wd::Story);
+  app->Selection().TypeBackspace();
+  app->ActiveDocument().SaveAs(textPath, wd::FormatEncodedText, wd::EncodingUTF8, false);
+  app->Quit();
+}
+
+}  // namespace gs::testing

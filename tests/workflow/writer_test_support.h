@@ -1,0 +1,33 @@
+// Helpers of the tests that drive the real word processor.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_folder.h"
+#include "workflow/word_app.h"
+#include "workflow/writer/writer_probe.h"
+
+namespace gs::testing {
+
+// A fresh folder per test, and word processors that keep their profiles in
+// the build folder.
+class WriterTest : public FolderTest {
+ protected:
+  static WordAppOptions Options();
+  std::unique_ptr<WordApp> Start(const WordAppOptions& options = Options());
+  static writer::WriterProbe& Probe(WordApp& app);
+
+  // A text file as the converters write it: "left NUL right CR LF" per row.
+  static std::string TextFile(const std::vector<std::pair<std::string, std::string>>& rows);
+
+  // Open, Orientation, WholeStory, ConvertToTable, SaveAs: the document
+  // built from a text file, left open in app.
+  static void BuildDocument(WordApp& app, const std::string& textPath, const std::string& docPath);
+  // Open, ConvertToText, EndKey, TypeBackspace, SaveAs, Quit: the text taken
+  // back from a document by a fresh word processor.
+  void TakeBack(const std::string& docPath, const std::string& textPath);
+};
+
+}  // namespace gs::testing

@@ -1,0 +1,170 @@
+// The word processor as the editing steps drive it: an application object
+// with the members of Word's automation model that the steps call, named
+// after them so that a step reads like Word code:
+//
+//   app.Documents().Open(textFile, wd::OpenFormatEncodedText, wd::EncodingUTF8);
+//   app.ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
+//   app.Selection().WholeStory();
+//   app.Selection().ConvertToTable(std::string(1, '\0'));
+//
+// Arguments are Word's numbers. Every failure is raised as a gs::Error with a
+// Word-like number (see wderr), so that a caller can ignore the failures it
+// expects. The real implementation drives LibreOffice Writer and is loaded at
+// run time (CreateWordApp); tests inject their own (WordAppFactory).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace gs {
+
+// Word's constants for the arguments the steps pass.
+namespace wd {
+inline constexpr int32_t OpenFormatAuto = 0;
+inline constexpr int32_t OpenFormatDocument = 1;
+inline constexpr int32_t OpenFormatText = 4;
+inline constexpr int32_t OpenFormatEncodedText = 5;
+inline constexpr int32_t EncodingUTF8 = 65001;  // msoEncodingUTF8
+inline constexpr int32_t OrientPortrait = 0;
+inline constexpr int32_t OrientLandscape = 1;
+inline constexpr int32_t FormatDocument = 0;
+inline constexpr int32_t FormatEncodedText = 7;
+inline constexpr int32_t GoToLine = 3;
+inline constexpr int32_t GoToFirst = 1;
+inline constexpr int32_t GoToAbsolute = 1;
+inline constexpr int32_t GoToNext = 2;
+inline constexpr int32_t GoToPrevious = 3;
+inline constexpr int32_t GoToLast = -1;
+inline constexpr int32_t WithInTable = 12;
+inline constexpr int32_t StartOfRangeRowNumber = 13;
+inline constexpr int32_t EndOfRangeRowNumber = 14;
+inline constexpr int32_t Story = 6;
+inline constexpr int32_t WindowStateNormal = 0;
+inline constexpr int32_t WindowStateMaximize = 1;
+inline constexpr int32_t WindowStateMinimize = 2;
+}  // namespace wd
+
+// Numbers of the errors the word processor raises.
+namespace wderr {
+// The application could not be created (also gs::rt::CantCreateObject).
+inline constexpr int32_t CantCreateObject = 429;
+// The word processor's process is gone (closed by the user, crashed, killed).
+inline constexpr int32_t ServerUnavailable = 462;
+// A call did not return in time; the word processor was ended.
+inline constexpr int32_t CallTimedOut = -2147417846;  // RPC_E_SERVERCALL_RETRYLATER
+// The word processor refused or failed the command.
+inline constexpr int32_t CommandFailed = 4198;
+// A member that needs a document was used with none open.
+inline constexpr int32_t NoDocumentOpen = 4248;
+// The member is not available in the current state.
+inline constexpr int32_t NotAvailable = 4605;
+// An argument value the member does not accept.
+inline constexpr int32_t ValueOutOfRange = 4608;
+// Documents.Open of a file that does not exist.
+inline constexpr int32_t FileNotFound = 5174;
+// Tables.Item of a table that does not exist.
+inline constexpr int32_t NoSuchMember = 5941;
+}  // namespace wderr
+
+// The source of errors that the word processor raises itself.
+inline constexpr const char* kWordProcessorSource = "LibreOffice Writer";
+
+class WordPageSetup {
+ public:
+  virtual ~WordPageSetup() = default;
+  // wd::OrientLandscape turns the page sideways (width and height swapped).
+  virtual void SetOrientation(int32_t orientation) = 0;
+};
+
+class WordTable {
+ public:
+  virtual ~WordTable() = default;
+  // Turns the table into text: one paragraph per row, its cells joined by the
+  // one-character separator.
+  virtual void ConvertToText(const std::string& separator) = 0;
+};
+
+class WordTables {
+ public:
+  virtual ~WordTables() = default;
+  // The index-th table of the document, counted from 1.
+  virtual WordTable& Item(int32_t index) = 0;
+};
+
+class WordDocument {
+ public:
+  virtual ~WordDocument() = default;
+  virtual WordPageSetup& PageSetup() = 0;
+  virtual WordTables& Tables() = 0;
+  // Writes the document under fileName in fileFormat (wd::FormatDocument, or
+  // wd::FormatEncodedText with an encoding); the document then is that file.
+  virtual void SaveAs(const std::string& fileName, std::optional<int32_t> fileFormat = {},
+                      std::optional<int32_t> encoding = {}, std::optional<bool> allowSubstitutions = {}) = 0;
+};
+
+class WordDocuments {
+ public:
+  virtual ~WordDocuments() = default;
+  // Opens a file; it becomes the active document.
+  virtual WordDocument& Open(const std::string& fileName, std::optional<int32_t> format = {},
+                             std::optional<int32_t> encoding = {}) = 0;
+};
+
+class WordSelection {
+ public:
+  virtual ~WordSelection() = default;
+  virtual void WholeStory() = 0;
+  // Turns the selected lines into a table: one row per line, one cell per
+  // field between one-character separators.
+  virtual void ConvertToTable(const std::string& separator) = 0;
+  // Moves to a line (what wd::GoToLine, which wd::GoToAbsolute, count: the line).
+  virtual void GoTo(int32_t what, int32_t which, int32_t count, const std::string& name) = 0;
+  // Word's Information(type); wd::EndOfRangeRowNumber gives the table row at
+  // the end of the selection, -1 outside a table.
+  virtual int32_t Information(int32_t type) = 0;
+  virtual void EndKey(int32_t unit) = 0;
+  virtual void TypeBackspace() = 0;
+};
+
+class WordApp {
+ public:
+  virtual ~WordApp() = default;
+  virtual WordDocuments& Documents() = 0;
+  virtual WordDocument& ActiveDocument() = 0;
+  virtual WordSelection& Selection() = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual void SetWindowState(int32_t state) = 0;
+  // Ends the application. With saveChanges true the open documents are first
+  // saved in their own format; without an argument the application ends only
+  // when nothing is left unsaved.
+  virtual void Quit(std::optional<bool> saveChanges = {}) = 0;
+};
+
+// How the real word processor is found and how long it may take.
+struct WordAppOptions {
+  // LibreOffice's program folder (holding soffice.bin); empty: the installed one.
+  std::string officeProgramDir;
+  // Folder of the word processor's private profiles; empty: the user's cache folder.
+  std::string profileRoot;
+  // Longest wait for the word processor to start and answer.
+  double startSeconds = 60;
+  // Longest wait for a short call, and for a load, store or layout.
+  double callSeconds = 60;
+  double longCallSeconds = 900;
+  // Whether the word processor may use the display (needed to become visible).
+  bool useDisplay = true;
+};
+
+// Starts a new, invisible word processor. Raises error 429 naming the program
+// when it cannot be started.
+std::unique_ptr<WordApp> CreateWordApp();
+std::unique_ptr<WordApp> CreateWordApp(const WordAppOptions& options);
+
+// What the steps hold to start a word processor, so that tests can give them
+// another one.
+using WordAppFactory = std::function<std::unique_ptr<WordApp>()>;
+
+}  // namespace gs

@@ -1,0 +1,55 @@
+// The word editing step: the table goes to the word processor as a
+// two-column table document, or the kept document is reopened.
+#include <string_view>
+
+#include "formats/email_data.h"
+#include "formats/string_table.h"
+#include "registry/bas_registry.h"
+#include "workflow/ktmain.h"
+
+namespace gs {
+
+namespace {
+
+// The column separator of the text file: one NUL character.
+const std::string kSeparator(1, '\0');
+
+bool IsStringTableType(std::string_view typeText) {
+  return typeText.starts_with("Front") || typeText.starts_with("Game");
+}
+
+}  // namespace
+
+void EditInWord(KTmain& m, const MainWindow& window) {
+  const std::string name = CurrentFileName(window);
+  const ConversionFiles files{m.WorkTablePath, m.TemplateCopyPath, m.TextFilePath};
+  if (IsStringTableType(window.TypeText())) {
+    StringTableExport(m, files, name, *m.Kt);
+  } else {
+    EmailExport(m, files, name, *m.Kt);
+  }
+
+  m.WordApp = m.CreateWordApp();
+  if (m.ReuseDocument) {
+    m.WordApp->Documents().Open(m.DocumentPath);
+  } else {
+    m.WordApp->Documents().Open(m.TextFilePath, wd::OpenFormatEncodedText, wd::EncodingUTF8);
+    m.WordApp->ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
+    m.WordApp->Selection().WholeStory();
+    m.WordApp->Selection().ConvertToTable(kSeparator);
+    m.WordApp->ActiveDocument().SaveAs(m.DocumentPath, wd::FormatDocument);
+  }
+
+  // The remembered line; without it (first run) or when the move is refused,
+  // the cursor stays where the word processor put it.
+  try {
+    const int32_t line = GetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "WordGoToLine");
+    m.WordApp->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, line, "");
+  } catch (const Error&) {
+  }
+
+  m.WordApp->SetVisible(true);
+  m.WordApp->SetWindowState(wd::WindowStateMaximize);
+}
+
+}  // namespace gs

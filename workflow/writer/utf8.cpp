@@ -1,0 +1,71 @@
+#include "workflow/writer/utf8.h"
+
+namespace gs::writer {
+
+char32_t DecodeUtf8(std::string_view text, size_t& i) {
+  const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
+  const uint8_t b0 = byte(i);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  size_t length;
+  char32_t cp;
+  char32_t min;
+  if ((b0 & 0xE0) == 0xC0) {
+    length = 2, cp = b0 & 0x1F, min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    length = 3, cp = b0 & 0x0F, min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    length = 4, cp = b0 & 0x07, min = 0x10000;
+  } else {
+    ++i;
+    return kInvalidCodePoint;
+  }
+  if (i + length > text.size()) {
+    ++i;
+    return kInvalidCodePoint;
+  }
+  for (size_t k = 1; k < length; ++k) {
+    const uint8_t b = byte(i + k);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return kInvalidCodePoint;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++i;
+    return kInvalidCodePoint;
+  }
+  i += length;
+  return cp;
+}
+
+size_t FindInvalidUtf8(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    // Runs of ASCII need no decoding.
+    if (static_cast<uint8_t>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t at = i;
+    if (DecodeUtf8(text, i) == kInvalidCodePoint) return at;
+  }
+  return std::string_view::npos;
+}
+
+size_t PreviousCodePoint(std::string_view text, size_t end) {
+  size_t i = end - 1;
+  while (i > 0 && (static_cast<uint8_t>(text[i]) & 0xC0) == 0x80 && end - i < 4) --i;
+  return i;
+}
+
+bool IsOneCodePoint(std::string_view text) {
+  if (text.empty()) return false;
+  size_t i = 0;
+  return DecodeUtf8(text, i) != kInvalidCodePoint && i == text.size();
+}
+
+}  // namespace gs::writer

@@ -1,0 +1,26 @@
+// The few UTF-8 operations the documents need.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace gs::writer {
+
+inline constexpr char32_t kInvalidCodePoint = 0xFFFFFFFF;
+
+// Decodes the code point at text[i], advancing i past it; returns
+// kInvalidCodePoint (advancing by one byte) for anything that is not
+// well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
+char32_t DecodeUtf8(std::string_view text, size_t& i);
+
+// The offset of the first byte that is not well-formed UTF-8, or npos.
+size_t FindInvalidUtf8(std::string_view text);
+
+// The start of the code point that ends at offset end (end > 0, on a boundary).
+size_t PreviousCodePoint(std::string_view text, size_t end);
+
+// True when text is exactly one well-formed code point.
+bool IsOneCodePoint(std::string_view text);
+
+}  // namespace gs::writer
