@@ -9,8 +9,10 @@
 //
 // Arguments are Word's numbers. Every failure is raised as a gs::Error with a
 // Word-like number (see wderr), so that a caller can ignore the failures it
-// expects. The real implementation drives LibreOffice Writer and is loaded at
-// run time (CreateWordApp); tests inject their own (WordAppFactory).
+// expects. CreateWordApp starts the real one: Microsoft Word through COM on
+// Windows (word_app_win32.cpp), LibreOffice Writer through a plugin loaded at
+// run time elsewhere (word_app_posix.cpp). Tests inject their own
+// (WordAppFactory).
 #pragma once
 
 #include <cstdint>
@@ -69,7 +71,8 @@ inline constexpr int32_t FileNotFound = 5174;
 inline constexpr int32_t NoSuchMember = 5941;
 }  // namespace wderr
 
-// The source of errors that the word processor raises itself.
+// The source of errors that LibreOffice Writer raises itself; Word names its
+// own source ("Microsoft Word").
 inline constexpr const char* kWordProcessorSource = "LibreOffice Writer";
 
 class WordPageSetup {
@@ -143,7 +146,8 @@ class WordApp {
   virtual void Quit(std::optional<bool> saveChanges = {}) = 0;
 };
 
-// How the real word processor is found and how long it may take.
+// How the real word processor is found and how long it may take. Word on
+// Windows is found by its class and needs none of these.
 struct WordAppOptions {
   // LibreOffice's program folder (holding soffice.bin); empty: the installed one.
   std::string officeProgramDir;
@@ -159,9 +163,8 @@ struct WordAppOptions {
 };
 
 // Starts a new, invisible word processor. Raises error 429 naming the program
-// when it cannot be started.
-std::unique_ptr<WordApp> CreateWordApp();
-std::unique_ptr<WordApp> CreateWordApp(const WordAppOptions& options);
+// when it cannot be started (on Windows with the failure's HRESULT).
+std::unique_ptr<WordApp> CreateWordApp(const WordAppOptions& options = {});
 
 // What the steps hold to start a word processor, so that tests can give them
 // another one.

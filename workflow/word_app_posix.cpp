@@ -1,8 +1,9 @@
-#include "workflow/word_app.h"
-
+// POSIX: the word processor is LibreOffice Writer, driven by a plugin that
+// is loaded at run time so that the program runs without LibreOffice.
 #include "common/dynamic_library.h"
 #include "common/error.h"
 #include "common/fs.h"
+#include "workflow/word_app.h"
 #include "workflow/writer/writer_probe.h"
 
 namespace gs {
@@ -44,10 +45,6 @@ WriterPlugin& Plugin() {
 }
 
 }  // namespace
-
-std::unique_ptr<WordApp> CreateWordApp() {
-  return CreateWordApp(WordAppOptions{});
-}
 
 std::unique_ptr<WordApp> CreateWordApp(const WordAppOptions& options) {
   WriterPlugin& plugin = Plugin();
