@@ -16,7 +16,9 @@
 #include "window/twips.h"
 
 // The window's pictures live in a resource compiled into this library.
-static void InitWindowResources() { Q_INIT_RESOURCE(window); }
+static void InitWindowResources() {
+  Q_INIT_RESOURCE(window);
+}
 
 namespace gs {
 
@@ -211,52 +213,54 @@ void KTform::RefreshWordFileOption() {
   Check1->setChecked(exists);
 }
 
-void KTform::Command1_Click() {
-  Trap([this] {
-    m_.WorkTablePath.clear();
-    m_.TextFilePath.clear();
-    m_.TemplateCopyPath.clear();
+template <typename Step, typename Then>
+void KTform::RunStep(Step&& step, Then&& then) {
+  Trap([&] {
     {
       BusyCursor busy;
-      Extract(m_, *this);
+      step();
     }
-    Combo1->SetLocked(true);
-    Combo2->SetLocked(true);
-    Command1->setEnabled(false);
-    Command2->setEnabled(true);
-    Check1->setEnabled(false);
-    List1->clear();
-    List1->SetLine(0, Q(" ...The file " + CurrentFileName(*this) + " is open now!"));
-    List1->AddLine(QStringLiteral("Press button 'Edit in MS Word'. Edit the file and save it."));
+    then();
   });
+}
+
+void KTform::Command1_Click() {
+  m_.WorkTablePath.clear();
+  m_.TextFilePath.clear();
+  m_.TemplateCopyPath.clear();
+  RunStep([this] { Extract(m_, *this); },
+          [this] {
+            Combo1->SetLocked(true);
+            Combo2->SetLocked(true);
+            Command1->setEnabled(false);
+            Command2->setEnabled(true);
+            Check1->setEnabled(false);
+            List1->clear();
+            List1->SetLine(0, Q(" ...The file " + CurrentFileName(*this) + " is open now!"));
+            List1->AddLine(QStringLiteral("Press button 'Edit in MS Word'. Edit the file and save it."));
+          });
 }
 
 void KTform::Command2_Click() {
-  Trap([this] {
-    {
-      BusyCursor busy;
-      EditInWord(m_, *this);
-    }
-    Command2->setEnabled(false);
-    Command3->setEnabled(true);
-    List1->SetLine(1, QStringLiteral(" ...You have saved the file?"));
-    List1->AddLine(QStringLiteral("Press button 'Save changes'."));
-  });
+  RunStep([this] { EditInWord(m_, *this); },
+          [this] {
+            Command2->setEnabled(false);
+            Command3->setEnabled(true);
+            List1->SetLine(1, QStringLiteral(" ...You have saved the file?"));
+            List1->AddLine(QStringLiteral("Press button 'Save changes'."));
+          });
 }
 
 void KTform::Command3_Click() {
-  Trap([this] {
-    {
-      BusyCursor busy;
-      SaveChanges(m_, *this);
-    }
-    Combo1->SetLocked(false);
-    Combo2->SetLocked(false);
-    Command3->setEnabled(false);
-    List1->SetLine(2, QStringLiteral(" ...The file closed!"));
-    List1->AddLine(QString::fromLatin1(kStartLine));
-    Combo1_Click();
-  });
+  RunStep([this] { SaveChanges(m_, *this); },
+          [this] {
+            Combo1->SetLocked(false);
+            Combo2->SetLocked(false);
+            Command3->setEnabled(false);
+            List1->SetLine(2, QStringLiteral(" ...The file closed!"));
+            List1->AddLine(QString::fromLatin1(kStartLine));
+            Combo1_Click();
+          });
 }
 
 void KTform::Form_Unload() {

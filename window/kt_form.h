@@ -73,6 +73,10 @@ class KTform : public QWidget, public MainWindow {
   // Runs a handler's work under its error trap: a failure ends in the report.
   template <typename Work>
   void Trap(Work&& work);
+  // Runs a step of the cycle under the busy cursor, then updates the window
+  // for its end; a failure of either ends in the report.
+  template <typename Step, typename Then>
+  void RunStep(Step&& step, Then&& then);
   void SelectStoredIndex(QComboBox* combo, const char* valueName);
 
   KTmain m_;
