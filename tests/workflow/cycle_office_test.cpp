@@ -5,37 +5,18 @@
 
 #include "catalog/header_refresh.h"
 #include "common/fs.h"
-#include "formats/email_data.h"
-#include "formats/string_table.h"
-#include "tests/support/bigf_layout.h"
 #include "tests/support/virtual_display.h"
+#include "tests/workflow/archive_text.h"
 #include "tests/workflow/workflow_test_support.h"
 #include "workflow/writer/writer_probe.h"
 
 namespace gs {
 namespace {
 
+using test::ArchiveText;
+using test::Entry;
+using test::Lines;
 using test::ReadBytes;
-
-std::vector<uint8_t> Entry(const std::string& archive, const std::string& name) {
-  for (auto& e : test::ReadLayout(archive).entries) {
-    if (e.name == name) return e.data;
-  }
-  ADD_FAILURE() << name << " not in " << archive;
-  return {};
-}
-
-// The lines of a text file as the export writes them, split at CR LF.
-std::vector<std::string> Lines(const std::vector<uint8_t>& bytes) {
-  std::vector<std::string> lines;
-  const std::string text(bytes.begin(), bytes.end());
-  for (size_t at = 0; at < text.size();) {
-    const size_t end = text.find("\r\n", at);
-    lines.push_back(text.substr(at, end - at));
-    at = end + 2;
-  }
-  return lines;
-}
 
 struct Case {
   const char* type;
@@ -70,23 +51,6 @@ class CycleOfficeTest : public ::testing::TestWithParam<Case> {
     if (!display_->Ready()) GTEST_SKIP() << "no Xvfb";
   }
 
-  // The text the export gives for the table the game archive holds now.
-  std::vector<std::string> ArchiveText() {
-    const std::string name = CurrentFileName(window_);
-    test::WriteBytes(m_.WorkTablePath, Entry(game_ / GetParam().archive, name));
-    test::WriteBytes(m_.TemplateCopyPath, Entry(game_ / "KT\\template.viv", TemplateNameOf(KindOf(name))));
-    FormatState state;
-    const ConversionFiles files{m_.WorkTablePath, m_.TemplateCopyPath, m_.TextFilePath};
-    if (IsStringTable(name)) {
-      StringTableExport(state, files, name, *m_.Kt);
-    } else {
-      EmailExport(state, files, name, *m_.Kt);
-    }
-    auto lines = Lines(ReadBytes(m_.TextFilePath));
-    DeleteWorkFiles(m_);
-    return lines;
-  }
-
   static testing::VirtualDisplay* display_;
   test::SampleInstallation game_;
   test::TestWindow window_;
@@ -118,6 +82,10 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   };
   for (const auto& [row, text] : edits) probe->SetCellText(1, "A" + std::to_string(row), text);
   SaveChanges(m_, window_);
+  EXPECT_FALSE(FileExists(m_.WorkTablePath));
+  EXPECT_FALSE(FileExists(m_.TextFilePath));
+  EXPECT_FALSE(FileExists(m_.TemplateCopyPath));
+  EXPECT_TRUE(FileExists(m_.DocumentPath));
 
   // What the archive holds reads back as the edited text: Cyrillic as typed,
   // Latin letters of the Cyrillic-stored types as the Cyrillic letters of
@@ -126,16 +94,12 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   expected[1].replace(0, expected[1].find('\0'), "Привет, мир! Ёлка и ёж");
   expected[2].replace(0, expected[2].find('\0'), game ? "ÀÁÂ àáâ ÿ" : "АБВ абв я");
   expected[3].replace(0, expected[3].find('\0'), "");
-  const auto shown = ArchiveText();
+  const auto shown = ArchiveText(m_, CurrentFileName(window_));
   ASSERT_EQ(shown.size(), expected.size());
   expected[4].replace(0, expected[4].find('\0'), "first line@second line");
   EXPECT_EQ(shown, expected);
 
   EXPECT_EQ(ReadBytes(archive + ".bak"), archiveBefore);
-  EXPECT_FALSE(FileExists(m_.WorkTablePath));
-  EXPECT_FALSE(FileExists(m_.TextFilePath));
-  EXPECT_FALSE(FileExists(m_.TemplateCopyPath));
-  EXPECT_TRUE(FileExists(m_.DocumentPath));
   if (IsStringTable(CurrentFileName(window_))) {
     const Bytes header = ReadArchiveHeader(game_ / "fe\\local.viv");
     const std::vector<uint8_t> headerBytes(header.begin(), header.end());
@@ -156,7 +120,7 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   EXPECT_EQ(probe->CellText(1, "A2"), "Привет, мир! Ёлка и ёж");
   EXPECT_EQ(probe->CellText(1, "A4"), "");
   SaveChanges(m_, window_);
-  EXPECT_EQ(ArchiveText(), shown);
+  EXPECT_EQ(ArchiveText(m_, CurrentFileName(window_)), shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, CycleOfficeTest,
