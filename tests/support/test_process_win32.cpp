@@ -1,6 +1,9 @@
 // Windows side of the test helpers: CreateProcessA with the output going to
 // files, scratch folders below the temporary folder, the program's settings
 // set aside.
+#include "registry/bas_registry.h"
+// After the registry's header, whose names <windows.h> defines as macros
+// (and whose DWORD, in namespace gs, is not the system's: hence ::DWORD).
 #include <windows.h>
 
 #include <atomic>
@@ -71,7 +74,7 @@ HANDLE Start(const std::vector<std::string>& argv, const std::string& out, const
 
 int ExitCodeOf(const Handle& process) {
   ::WaitForSingleObject(process.Get(), INFINITE);
-  DWORD code = 0;
+  ::DWORD code = 0;
   ::GetExitCodeProcess(process.Get(), &code);
   return static_cast<int>(code);
 }
@@ -119,9 +122,8 @@ ScratchDir::ScratchDir(const std::string& tag) {
 
 namespace {
 
-// The program's settings key, in the registry view that the settings store uses.
-constexpr const char* kSettingsKey = "Software\\DE ROROVO\\Kt06";
-constexpr REGSAM kSettingsView = KEY_WOW64_32KEY;
+// The registry view that the settings store uses.
+constexpr ::REGSAM kSettingsView = KEY_WOW64_32KEY;
 constexpr const char* kSettingNames[] = {"TypeId", "LanguageId", "MakeBackup", "WordGoToLine"};
 
 }  // namespace
@@ -135,7 +137,7 @@ ScratchSettings::ScratchSettings(const std::string&) {
   for (const char* name : kSettingNames) {
     Saved value;
     value.name = name;
-    DWORD type = 0, size = 0;
+    ::DWORD type = 0, size = 0;
     if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
       value.existed = true;
       value.type = type;
@@ -158,7 +160,7 @@ ScratchSettings::~ScratchSettings() {
   for (const Saved& value : saved_) {
     if (value.existed) {
       ::RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
-                       static_cast<DWORD>(value.data.size()));
+                       static_cast<::DWORD>(value.data.size()));
     } else {
       ::RegDeleteValueA(key, value.name.c_str());
     }
@@ -171,9 +173,9 @@ ScratchSettings::~ScratchSettings() {
 namespace gs::testing {
 
 bool ProcessAlive(int pid) {
-  const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<::DWORD>(pid));
   if (process == nullptr) return false;
-  DWORD code = 0;
+  ::DWORD code = 0;
   const bool alive = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
   ::CloseHandle(process);
   return alive;
