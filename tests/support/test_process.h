@@ -56,7 +56,7 @@ class ScratchDir {
 // the registry becomes an empty hive file in folder (through XDG_CONFIG_HOME).
 // On Windows the registry is the system's (under Wine the build's own
 // prefix): the values of the program's settings key are set aside and put
-// back afterwards.
+// back afterwards, and test programs running at the same time take turns.
 class ScratchSettings {
  public:
   explicit ScratchSettings(const std::string& folder);
@@ -72,6 +72,7 @@ class ScratchSettings {
     std::vector<uint8_t> data;
   };
   std::vector<Saved> saved_;
+  void* turn_ = nullptr;  // Windows: the mutex held while the settings are the test's
 };
 
 std::vector<uint8_t> ReadBytes(const std::string& path);

@@ -126,12 +126,23 @@ namespace {
 constexpr ::REGSAM kSettingsView = KEY_WOW64_32KEY;
 constexpr const char* kSettingNames[] = {"TypeId", "LanguageId", "MakeBackup", "WordGoToLine"};
 
+void EndTurn(void* turn) {
+  ::ReleaseMutex(turn);
+  ::CloseHandle(turn);
+}
+
 }  // namespace
 
 ScratchSettings::ScratchSettings(const std::string&) {
+  // One key for all: other test programs wait until this one has put the
+  // values back. A turn abandoned by a crashed program is taken as it is.
+  turn_ = ::CreateMutexA(nullptr, FALSE, "Local\\Glossmith tests: the program's settings");
+  if (turn_ == nullptr) throw std::runtime_error("cannot make the settings mutex");
+  ::WaitForSingleObject(turn_, INFINITE);
   HKEY key = nullptr;
   if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS | kSettingsView,
                         nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    EndTurn(turn_);
     throw std::runtime_error("cannot open the settings key");
   }
   for (const char* name : kSettingNames) {
@@ -153,19 +164,19 @@ ScratchSettings::ScratchSettings(const std::string&) {
 
 ScratchSettings::~ScratchSettings() {
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS | kSettingsView, &key) !=
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS | kSettingsView, &key) ==
       ERROR_SUCCESS) {
-    return;
-  }
-  for (const Saved& value : saved_) {
-    if (value.existed) {
-      ::RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
-                       static_cast<::DWORD>(value.data.size()));
-    } else {
-      ::RegDeleteValueA(key, value.name.c_str());
+    for (const Saved& value : saved_) {
+      if (value.existed) {
+        ::RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
+                         static_cast<::DWORD>(value.data.size()));
+      } else {
+        ::RegDeleteValueA(key, value.name.c_str());
+      }
     }
+    ::RegCloseKey(key);
   }
-  ::RegCloseKey(key);
+  EndTurn(turn_);
 }
 
 }  // namespace gs::test
