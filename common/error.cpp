@@ -15,7 +15,10 @@ Error::Error(int32_t number, std::string description, std::string source, std::s
 std::string_view RuntimeDescription(int32_t number) {
   switch (number) {
     case rt::Overflow: return "Overflow";
+    case rt::OutOfMemory: return "Out of memory";
     case rt::SubscriptOutOfRange: return "Subscript out of range";
+    case rt::TypeMismatch: return "Type mismatch";
+    case rt::InternalError: return "Internal error";
     case rt::BadFileNameOrNumber: return "Bad file name or number";
     case rt::FileNotFound: return "File not found";
     case rt::BadFileMode: return "Bad file mode";
@@ -28,9 +31,15 @@ std::string_view RuntimeDescription(int32_t number) {
     case rt::PermissionDenied: return "Permission denied";
     case rt::PathFileAccessError: return "Path/File access error";
     case rt::PathNotFound: return "Path not found";
+    case rt::ObjectNotSet: return "Object variable or With block variable not set";
     case rt::InvalidPropertyValue: return "Invalid property value";
     case rt::CantCreateObject: return "ActiveX component can't create object";
+    case rt::NoSuchMember: return "Object doesn't support this property or method";
+    case rt::NamedArgumentNotFound: return "Named argument not found";
+    case rt::ArgumentNotOptional: return "Argument not optional";
+    case rt::WrongArguments: return "Wrong number of arguments or invalid property assignment";
     case rt::DllEntryPointNotFound: return "Can't find DLL entry point";
+    case rt::ServerUnavailable: return "The remote server machine does not exist or is unavailable";
     default: return {};
   }
 }
@@ -39,13 +48,17 @@ void Raise(int32_t number, std::string description) {
   throw Error(number, std::move(description));
 }
 
-void RaiseRuntime(int32_t number, std::string_view detail) {
+Error RuntimeError(int32_t number, std::string_view detail) {
   const std::string_view usual = RuntimeDescription(number);
   std::string text;
   text.reserve(usual.size() + 2 + detail.size());
   text.append(usual);
   if (!detail.empty()) text.append(": ").append(detail);
-  throw Error(number, std::move(text));
+  return Error(number, std::move(text));
+}
+
+void RaiseRuntime(int32_t number, std::string_view detail) {
+  throw RuntimeError(number, detail);
 }
 
 void RaiseFileError(int systemError, std::string_view path) {

@@ -16,7 +16,10 @@ inline constexpr std::string_view kProjectName = "Glossmith";
 // Classic runtime error numbers, kept so that users and help files recognise them.
 namespace rt {
 inline constexpr int32_t Overflow = 6;
+inline constexpr int32_t OutOfMemory = 7;
 inline constexpr int32_t SubscriptOutOfRange = 9;
+inline constexpr int32_t TypeMismatch = 13;
+inline constexpr int32_t InternalError = 51;
 inline constexpr int32_t BadFileNameOrNumber = 52;
 inline constexpr int32_t FileNotFound = 53;
 inline constexpr int32_t BadFileMode = 54;
@@ -29,9 +32,15 @@ inline constexpr int32_t TooManyFiles = 67;
 inline constexpr int32_t PermissionDenied = 70;
 inline constexpr int32_t PathFileAccessError = 75;
 inline constexpr int32_t PathNotFound = 76;
+inline constexpr int32_t ObjectNotSet = 91;
 inline constexpr int32_t InvalidPropertyValue = 380;
 inline constexpr int32_t CantCreateObject = 429;
+inline constexpr int32_t NoSuchMember = 438;
+inline constexpr int32_t NamedArgumentNotFound = 448;
+inline constexpr int32_t ArgumentNotOptional = 449;
+inline constexpr int32_t WrongArguments = 450;
 inline constexpr int32_t DllEntryPointNotFound = 453;
+inline constexpr int32_t ServerUnavailable = 462;
 // The program's own: a data file that does not have the expected layout.
 inline constexpr int32_t UnknownDataFormat = 7777;
 }  // namespace rt
@@ -63,6 +72,10 @@ std::string_view RuntimeDescription(int32_t number);
 
 // Raises an error with the given description and the project name as source.
 [[noreturn]] void Raise(int32_t number, std::string description);
+
+// A runtime error with its usual description, followed by ": detail" when a
+// detail is given.
+Error RuntimeError(int32_t number, std::string_view detail = {});
 
 // Raises a runtime error with its usual description, followed by ": detail"
 // when a detail (a file name, say) is given.

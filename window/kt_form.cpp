@@ -150,9 +150,9 @@ void KTform::Trap(Work&& work) {
   } catch (const Error& e) {
     ReportError(m_, *this, e);
   } catch (const std::bad_alloc&) {
-    ReportError(m_, *this, Error(7, "Out of memory"));
+    ReportError(m_, *this, RuntimeError(rt::OutOfMemory));
   } catch (const std::exception& e) {
-    ReportError(m_, *this, Error(51, std::string("Internal error: ") + e.what()));
+    ReportError(m_, *this, RuntimeError(rt::InternalError, e.what()));
   }
 }
 

@@ -10,32 +10,6 @@ namespace gs::com {
 
 namespace {
 
-// VB's numbers for the failures of late-bound calls that it reports itself.
-namespace vb {
-inline constexpr int32_t OutOfMemory = 7;
-inline constexpr int32_t TypeMismatch = 13;
-inline constexpr int32_t ObjectNotSet = 91;
-inline constexpr int32_t NoSuchMember = 438;
-inline constexpr int32_t NamedArgumentNotFound = 448;
-inline constexpr int32_t ArgumentNotOptional = 449;
-inline constexpr int32_t WrongArguments = 450;
-inline constexpr int32_t ServerUnavailable = 462;
-}  // namespace vb
-
-std::string_view VbText(int32_t number) {
-  switch (number) {
-    case vb::OutOfMemory: return "Out of memory";
-    case vb::TypeMismatch: return "Type mismatch";
-    case vb::ObjectNotSet: return "Object variable or With block variable not set";
-    case vb::NoSuchMember: return "Object doesn't support this property or method";
-    case vb::NamedArgumentNotFound: return "Named argument not found";
-    case vb::ArgumentNotOptional: return "Argument not optional";
-    case vb::WrongArguments: return "Wrong number of arguments or invalid property assignment";
-    case vb::ServerUnavailable: return "The remote server machine does not exist or is unavailable";
-    default: return RuntimeDescription(number);
-  }
-}
-
 std::wstring Wide(const std::string& text) {
   if (text.empty()) return {};
   if (text.size() > static_cast<size_t>(std::numeric_limits<int>::max())) RaiseRuntime(rt::Overflow);
@@ -133,7 +107,7 @@ VARIANT* Variant::Receive() noexcept {
 int32_t Variant::ToInt32() const {
   Variant number;
   if (FAILED(::VariantChangeType(number.Receive(), Source(v_), 0, VT_I4))) {
-    Raise(vb::TypeMismatch, std::string(VbText(vb::TypeMismatch)));
+    RaiseRuntime(rt::TypeMismatch);
   }
   return number.v_.lVal;
 }
@@ -172,7 +146,8 @@ Dispatch ObjectIn(const Variant& value, const std::string& member) {
   } else if (v.vt == VT_UNKNOWN && v.punkVal != nullptr) {
     v.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&object));
   }
-  if (object == nullptr) Raise(vb::ObjectNotSet, std::string(VbText(vb::ObjectNotSet)) + " (" + member + ")");
+  if (object == nullptr)
+    Raise(rt::ObjectNotSet, std::string(RuntimeDescription(rt::ObjectNotSet)) + " (" + member + ")");
   return Dispatch(object);
 }
 
@@ -186,7 +161,7 @@ Variant Dispatch::Call(const std::string& member, const std::vector<Argument>& n
 
 Variant Dispatch::Invoke(WORD flags, const std::string& member, const std::vector<Argument>& named,
                          const std::vector<Variant>& positional) {
-  if (object_ == nullptr) Raise(vb::ObjectNotSet, std::string(VbText(vb::ObjectNotSet)));
+  if (object_ == nullptr) RaiseRuntime(rt::ObjectNotSet);
 
   // The member and its named arguments in one lookup, as VB does.
   std::vector<std::wstring> names{Wide(member)};
@@ -229,16 +204,16 @@ Variant Dispatch::Invoke(WORD flags, const std::string& member, const std::vecto
 int32_t ErrorNumberOf(HRESULT hr, WORD wCode) {
   if (wCode != 0) return wCode;
   if (HRESULT_FACILITY(hr) == FACILITY_CONTROL) return HRESULT_CODE(hr);
-  if (ServerGone(hr)) return vb::ServerUnavailable;
+  if (ServerGone(hr)) return rt::ServerUnavailable;
   switch (hr) {
     case DISP_E_MEMBERNOTFOUND:
-    case DISP_E_UNKNOWNNAME: return vb::NoSuchMember;
-    case DISP_E_PARAMNOTFOUND: return vb::NamedArgumentNotFound;
-    case DISP_E_PARAMNOTOPTIONAL: return vb::ArgumentNotOptional;
-    case DISP_E_BADPARAMCOUNT: return vb::WrongArguments;
-    case DISP_E_TYPEMISMATCH: return vb::TypeMismatch;
+    case DISP_E_UNKNOWNNAME: return rt::NoSuchMember;
+    case DISP_E_PARAMNOTFOUND: return rt::NamedArgumentNotFound;
+    case DISP_E_PARAMNOTOPTIONAL: return rt::ArgumentNotOptional;
+    case DISP_E_BADPARAMCOUNT: return rt::WrongArguments;
+    case DISP_E_TYPEMISMATCH: return rt::TypeMismatch;
     case DISP_E_OVERFLOW: return rt::Overflow;
-    case E_OUTOFMEMORY: return vb::OutOfMemory;
+    case E_OUTOFMEMORY: return rt::OutOfMemory;
     default: return static_cast<int32_t>(hr);
   }
 }
@@ -258,7 +233,7 @@ void RaiseCallError(HRESULT hr, EXCEPINFO* exception, const std::string& member)
   }
   if (exception != nullptr) Clear(*exception);
   const int32_t number = ErrorNumberOf(hr);
-  const std::string_view usual = VbText(number);
+  const std::string_view usual = RuntimeDescription(number);
   Raise(number, (usual.empty() ? "Automation error " + DescribeHresult(hr) : std::string(usual)) + " (" +
                     member + ")");
 }

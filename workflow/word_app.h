@@ -21,6 +21,8 @@
 #include <optional>
 #include <string>
 
+#include "common/error.h"
+
 namespace gs {
 
 // Word's constants for the arguments the steps pass.
@@ -51,10 +53,10 @@ inline constexpr int32_t WindowStateMinimize = 2;
 
 // Numbers of the errors the word processor raises.
 namespace wderr {
-// The application could not be created (also gs::rt::CantCreateObject).
-inline constexpr int32_t CantCreateObject = 429;
+// The application could not be created.
+inline constexpr int32_t CantCreateObject = rt::CantCreateObject;
 // The word processor's process is gone (closed by the user, crashed, killed).
-inline constexpr int32_t ServerUnavailable = 462;
+inline constexpr int32_t ServerUnavailable = rt::ServerUnavailable;
 // A call did not return in time; the word processor was ended.
 inline constexpr int32_t CallTimedOut = -2147417846;  // RPC_E_SERVERCALL_RETRYLATER
 // The word processor refused or failed the command.

@@ -7,8 +7,6 @@ namespace gs::writer {
 
 std::string_view WordErrorText(int32_t number) {
   switch (number) {
-    case wderr::CantCreateObject: return "ActiveX component can't create object";
-    case wderr::ServerUnavailable: return "The remote server machine does not exist or is unavailable";
     case wderr::CallTimedOut: return "The word processor did not answer in time and was ended";
     case wderr::CommandFailed: return "Command failed";
     case wderr::NoDocumentOpen: return "This command is not available because no document is open.";
@@ -16,7 +14,7 @@ std::string_view WordErrorText(int32_t number) {
     case wderr::ValueOutOfRange: return "Value out of range";
     case wderr::FileNotFound: return "This file could not be found.";
     case wderr::NoSuchMember: return "The requested member of the collection does not exist.";
-    default: return {};
+    default: return RuntimeDescription(number);
   }
 }
 
