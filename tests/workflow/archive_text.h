@@ -13,6 +13,7 @@
 #include "tests/support/bigf_layout.h"
 #include "tests/support/test_process.h"
 #include "workflow/ktmain.h"
+#include "workflow/writer/text_file.h"
 
 namespace gs::test {
 
@@ -26,14 +27,8 @@ inline std::vector<uint8_t> Entry(const std::string& archive, const std::string&
 
 // The lines of a text file as the export writes them, split at CR LF.
 inline std::vector<std::string> Lines(const std::vector<uint8_t>& bytes) {
-  std::vector<std::string> lines;
-  const std::string text(bytes.begin(), bytes.end());
-  for (size_t at = 0; at < text.size();) {
-    const size_t end = text.find("\r\n", at);
-    lines.push_back(text.substr(at, end - at));
-    at = end == std::string::npos ? text.size() : end + 2;
-  }
-  return lines;
+  return writer::SplitLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                            writer::LineEnds::CrLfOnly);
 }
 
 // The text the export gives for the table `name` as its game archive holds it
