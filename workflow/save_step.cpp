@@ -48,10 +48,9 @@ void DocumentToText(KTmain& m) {
 // the step before the archive is changed.
 void BackUpGameArchive(const KTmain& m) {
   const std::string backup = m.GameArchivePath + ".bak";
-  if (!CopyFile(m.GameArchivePath, backup)) {
-    Raise(rt::PathFileAccessError, "The backup copy \"" + backup + "\" could not be made; the archive \"" +
-                                       m.GameArchivePath + "\" was not changed.");
-  }
+  CopyFile(m.GameArchivePath, backup,
+           "The backup copy \"" + backup + "\" could not be made; the archive \"" + m.GameArchivePath +
+               "\" was not changed");
 }
 
 }  // namespace
