@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
-    const gs::bigf::Index index = gs::bigf::ParseIndex({data, size}, size, "fuzz.viv");
+    const gs::bigf::Index index = gs::bigf::ParseIndex({data, size}, "fuzz.viv");
     if (index.HeaderLength > size) __builtin_trap();
     volatile uint8_t sink = 0;
     for (const gs::bigf::Entry& e : index.Entries) {
