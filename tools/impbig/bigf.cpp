@@ -26,8 +26,9 @@ constexpr size_t kMaxGap = 64 << 10;
 // A write that stays within one sector cannot be torn, neither by a kill
 // (page-cache writes split only at page boundaries) nor by a power loss.
 constexpr uint64_t kSectorSize = 512;
-// The largest data alignment that an existing archive is assumed to keep.
-constexpr uint32_t kMaxAlignment = 2048;
+// Alignments of data that archives keep: CD sectors and words.
+constexpr uint32_t kSectorAlignment = 2048;
+constexpr uint32_t kWordAlignment = 4;
 // Archives up to this size are kept without dead space at every finish;
 // larger ones are compacted once a quarter of them is dead.
 constexpr uint64_t kSmallArchive = 1u << 20;
@@ -162,18 +163,15 @@ bool ParseHead(std::span<const uint8_t> head, uint64_t fileSize, std::string_vie
   return true;
 }
 
-// The largest power of two, up to kMaxAlignment, that divides the offset of
-// every entry holding data: archives laid out on word or sector boundaries
-// keep them.
+// The boundary that the data of every entry holding any starts on: CD
+// sectors, words, or none; new data goes there too.
 uint32_t DataAlignment(const std::vector<Entry>& entries) {
-  uint32_t alignment = kMaxAlignment;
-  bool any = false;
-  for (const Entry& e : entries) {
-    if (e.Size == 0) continue;
-    any = true;
-    while (alignment > 1 && e.Offset % alignment != 0) alignment /= 2;
-  }
-  return any ? alignment : 1;
+  const auto on = [&entries](uint32_t alignment) {
+    return std::all_of(entries.begin(), entries.end(),
+                       [alignment](const Entry& e) { return e.Size == 0 || e.Offset % alignment == 0; });
+  };
+  if (std::none_of(entries.begin(), entries.end(), [](const Entry& e) { return e.Size > 0; })) return 1;
+  return on(kSectorAlignment) ? kSectorAlignment : on(kWordAlignment) ? kWordAlignment : 1;
 }
 
 // Where the first data lies: the lowest offset of an entry holding data, or
