@@ -162,7 +162,21 @@ void File::Close() {
 }
 
 std::string WriteTargetOf(const std::string& path) {
-  return path;
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return path;
+  // A symbolic link: the file it leads to, as the system names it.
+  HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return path;
+  char target[MAX_PATH * 4];
+  const DWORD n =
+      ::GetFinalPathNameByHandleA(h, target, sizeof target, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  ::CloseHandle(h);
+  if (n == 0 || n >= sizeof target) return path;
+  const std::string_view found(target, n);
+  if (found.starts_with("\\\\?\\UNC\\")) return "\\\\" + std::string(found.substr(8));
+  if (found.starts_with("\\\\?\\")) return std::string(found.substr(4));
+  return std::string(found);
 }
 
 File CreateTempBeside(const std::string& path, std::string& tempPath) {
