@@ -51,8 +51,11 @@ TEST(BigfPosix, AHeaderLengthFarPastTheIndexCostsNoMoreMemoryThanTheIndex) {
   bytes[12] = 0x40;
   WriteBytes(archive, bytes);
   fs::resize_file(archive, 3ull << 29);
-  const uint64_t peak = PeakMemoryOfChild([&] { bigf::Extract(archive, "a.bin", dir / "out"); });
-  EXPECT_LT(peak, 256u << 20);
+  // A started program's peak counts what the test held when it started it:
+  // measured against a run that reads nothing.
+  const uint64_t idle = PeakMemoryOf({ImpBigPath(), "/?"});
+  const uint64_t peak = PeakMemoryOf({ImpBigPath(), "/e", archive, "a.bin", dir / "out"});
+  EXPECT_LT(peak, idle + (128u << 20)) << idle;
   EXPECT_EQ(ReadBytes(dir / "out"), Pattern(100, 1));
 }
 

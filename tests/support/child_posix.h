@@ -1,11 +1,13 @@
 // POSIX only: running a piece of a test in a forked child process, under
 // limits that the test's own process must not take on, or ended without
-// cleaning up, as a killed program is.
+// cleaning up, as a killed program is; the memory a program takes.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace gs::test {
 
@@ -18,8 +20,9 @@ inline constexpr uint64_t kNoLimit = std::numeric_limits<uint64_t>::max();
 // itself with _exit, skipping every destructor.
 int ErrorInChild(const std::function<void()>& body, uint64_t fileSizeLimit = kNoLimit);
 
-// Runs body in a child; returns the most memory the child held at once
-// (its peak resident set), in bytes.
-uint64_t PeakMemoryOfChild(const std::function<void()>& body);
+// Runs a program to its end, its output discarded; returns the most memory
+// it held at once (its peak resident set), in bytes. On Linux that counts
+// what the calling process held when it started the program, too.
+uint64_t PeakMemoryOf(const std::vector<std::string>& argv);
 
 }  // namespace gs::test

@@ -97,7 +97,7 @@ Bytes Decompress(std::span<const uint8_t> data, std::string_view what) {
     if (plain + run > size - done) {
       RaiseDamaged(what, "its commands make more than the " + std::to_string(size) + " bytes it declares");
     }
-    std::memcpy(out + done, in + pos, plain);
+    if (plain > 0) std::memcpy(out + done, in + pos, plain);  // out is null for empty output
     pos += plain;
     done += plain;
     if (stop) break;
