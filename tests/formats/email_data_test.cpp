@@ -52,18 +52,18 @@ size_t HeadingAt(const std::vector<Record>& records, size_t r) {
 class EmailDataTest : public test::ScratchFolderTest {
  protected:
   ConversionFiles Files() const {
-    return {Path("emaildataGerman.dta"), Path("emaildata.dta.eng"), Path("emaildataGerman.dta.txt")};
+    return {Path("emaildataFrench.dta"), Path("emaildata.dta.eng"), Path("emaildataFrench.dta.txt")};
   }
-  void Export(const Bytes& work, const Bytes& english, const std::string& name = "emaildataGerman.dta") {
-    Write("emaildataGerman.dta", work);
+  void Export(const Bytes& work, const Bytes& english, const std::string& name = "emaildataFrench.dta") {
+    Write("emaildataFrench.dta", work);
     Write("emaildata.dta.eng", english);
     EmailExport(state_, Files(), name, kt_);
   }
-  Bytes Text() const { return Read("emaildataGerman.dta.txt"); }
+  Bytes Text() const { return Read("emaildataFrench.dta.txt"); }
   Bytes Import(const Bytes& text) {
-    Write("emaildataGerman.dta.txt", text);
-    EmailImport(state_, Files(), "emaildataGerman.dta", kt_);
-    return Read("emaildataGerman.dta");
+    Write("emaildataFrench.dta.txt", text);
+    EmailImport(state_, Files(), "emaildataFrench.dta", kt_);
+    return Read("emaildataFrench.dta");
   }
 
   FormatState state_;
@@ -95,10 +95,10 @@ TEST_F(EmailDataTest, RecordsThatAreNoTwinsAreUnknownFormat) {
   const Bytes more = EmailFile({{.strings = {B("a")}}, {.strings = {B("b"), B("c")}}});
   const Bytes fewer = EmailFile({{.strings = {}}, {.strings = {B("b")}}});
   const Bytes shorter = EmailFile({{.strings = {B("a")}}});
-  Write("emaildataGerman.dta.txt", B("old"));
+  Write("emaildataFrench.dta.txt", B("old"));
   for (const Bytes& work : {more, fewer, shorter}) {
     EXPECT_EQ(ErrorOf(7777, [&] { Export(work, english); }),
-              "Unknown data format for file 'emaildataGerman.dta'");
+              "Unknown data format for file 'emaildataFrench.dta'");
   }
   EXPECT_EQ(Text(), B("old"));
   EXPECT_TRUE(state_.EmailExported.empty());
@@ -135,7 +135,7 @@ TEST_F(EmailDataTest, TruncatedAndOversizedFilesAreUnknownFormat) {
     ErrorOf(7777, [&] { Export(b, good); });
     ErrorOf(7777, [&] { Export(good, b); });
   }
-  EXPECT_FALSE(Exists("emaildataGerman.dta.txt"));
+  EXPECT_FALSE(Exists("emaildataFrench.dta.txt"));
 }
 
 TEST_F(EmailDataTest, TagLengthCounterOverflowsPast32767Bytes) {
@@ -194,8 +194,8 @@ TEST_F(EmailDataTest, ImportKeepsTerminatorsAfterBrokenLetters) {
 TEST_F(EmailDataTest, ImportRejectsATextThatEndsEarly) {
   Export(EmailFile({{.strings = {B("a")}}, {.strings = {B("b")}}}),
          EmailFile({{.strings = {B("a")}}, {.strings = {B("b")}}}));
-  const Bytes old = Read("emaildataGerman.dta");
-  const std::string text = Path("emaildataGerman.dta.txt");
+  const Bytes old = Read("emaildataFrench.dta");
+  const std::string text = Path("emaildataFrench.dta.txt");
   EXPECT_EQ(ErrorOf(7777, [&] { Import(B("BOMh\0\r\na\0\r\nh\0\r\n"sv)); }),
             "Unknown data format for file '" + text +
                 "': the text ends before the separator of a line of record 2 of 2");
@@ -204,9 +204,9 @@ TEST_F(EmailDataTest, ImportRejectsATextThatEndsEarly) {
                 "': the text ends before the line end of a line of record 2 of 2");
   ErrorOf(7777, [&] { Import(B("BOMh\r\na\r\nh\r\nb\r\n"sv)); });
   ErrorOf(7777, [&] { Import(B("")); });
-  EXPECT_EQ(Read("emaildataGerman.dta"), old);
-  EXPECT_EQ(Names(), (std::vector<std::string>{"emaildata.dta.eng", "emaildataGerman.dta",
-                                               "emaildataGerman.dta.txt"}));
+  EXPECT_EQ(Read("emaildataFrench.dta"), old);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"emaildata.dta.eng", "emaildataFrench.dta",
+                                               "emaildataFrench.dta.txt"}));
 }
 
 TEST_F(EmailDataTest, EmptyFileAndRecordsWithoutStrings) {
@@ -284,14 +284,14 @@ TEST(EmailText, IsEachFieldReadOnItsOwnAndImportsLineByLine) {
 }
 
 TEST_F(EmailDataTest, ImportNeedsTheExportOfTheSameFile) {
-  Write("emaildataGerman.dta.txt", B("BOM"));
-  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+  Write("emaildataFrench.dta.txt", B("BOM"));
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataFrench.dta", kt_); });
   const Bytes none = EmailFile({});
-  Export(none, none, "emaildataFrench.dta");
-  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+  Export(none, none, "emaildataGerman.dta");
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataFrench.dta", kt_); });
   Export(none, none);
   ErrorOf(7777, [&] { Export(B("short"), none); });
-  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataFrench.dta", kt_); });
 }
 
 }  // namespace
