@@ -1,21 +1,37 @@
-// Reads an edited text file as the imports take it: the first three bytes
-// (the byte-order mark the word processor adds) are skipped whatever they
-// hold; each line's work part runs up to its separator 0x00, and the rest of
-// the line, the English part and the line end, is skipped up to and
-// including the next 0x0A.
+// Reads an edited text file as the imports take it: after the byte-order
+// mark that the word processor's save puts first, when there is one, each
+// line's work part runs up to its separator 0x00, and the rest of the line,
+// the English part and the line end, is skipped up to and including the next
+// 0x0A.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string_view>
 
 namespace gs {
 
+// The lines of an edited text, checked before anything is taken from it.
+struct EditedText {
+  size_t Begin = 0;  // after the byte-order mark, when there is one
+  size_t End = 0;    // after the last line, empty lines at the end left out
+  size_t Lines = 0;
+};
+
+// Checks an edited text: every line (up to and including its 0x0A; the last
+// may end without one) holds exactly one separator, the column separator of
+// the word processor's table, and its work part is UTF-8. Empty lines at the
+// end carry nothing and are left out. Anything else raises error 7777 naming
+// textName and the line: a word processor that lost the separator, a line
+// broken inside a cell, bytes that no word processor saves.
+EditedText CheckEditedText(std::span<const uint8_t> text, std::string_view textName);
+
 class TextLines {
  public:
-  explicit TextLines(std::span<const uint8_t> text)
-      : text_(text), position_(std::min<size_t>(3, text.size())) {}
+  // The lines of text from begin on.
+  TextLines(std::span<const uint8_t> text, size_t begin) : text_(text), position_(begin) {}
 
   bool AtEnd() const noexcept { return position_ >= text_.size(); }
 
@@ -55,7 +71,10 @@ class TextLines {
 // is overwritten.
 class WorkPartsInPlace {
  public:
-  explicit WorkPartsInPlace(std::span<uint8_t> text) : text_(text), lines_(text) {}
+  // The lines of a checked text (see CheckEditedText), the check's End
+  // making its end.
+  WorkPartsInPlace(std::span<uint8_t> text, const EditedText& lines)
+      : text_(text.first(lines.End)), lines_(text_, lines.Begin) {}
 
   bool AtEnd() const noexcept { return lines_.AtEnd(); }
 
@@ -74,8 +93,8 @@ class WorkPartsInPlace {
       return separated;
     }
     uint8_t* to = text_.data() + area_;
-    std::copy(text_.begin() + static_cast<ptrdiff_t>(from),
-              text_.begin() + static_cast<ptrdiff_t>(from + found.size()), to);
+    // The first part may lie where it stays.
+    std::memmove(to, text_.data() + from, found.size());
     part = {to, found.size()};
     area_ += found.size();
     if (separated) text_[area_++] = 0x00;
