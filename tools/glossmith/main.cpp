@@ -26,9 +26,10 @@ const Command kCommands[] = {
      "write a sample game installation into DIR (a new or empty folder, or a sample game); with --install, "
      "register it as glossmith install does",
      RunSampleGame},
-    {"install", "GAME_DIR",
+    {"install", "[GAME_DIR | --wine-prefix PREFIX]",
      "install Kt06 into the game in GAME_DIR: its folder KT, \"Install Dir\" and the first settings, where "
-     "missing",
+     "missing; without GAME_DIR, into the game that its installer registered in the Wine prefix PREFIX "
+     "(or $WINEPREFIX, then ~/.wine)",
      RunInstall},
 };
 
