@@ -98,16 +98,15 @@ Bytes RecordsFromText(std::vector<EmailRecord>& records, std::span<uint8_t> text
   }
   WorkPartsInPlace parts(text, lines);
   JoinedFields fields;
-  std::span<uint8_t> part;
   for (EmailRecord& record : records) {
-    parts.Next(part, false);
-    record.Heading.assign(part.begin(), part.end());
+    const std::span<uint8_t> heading = parts.Next(false);
+    record.Heading.assign(heading.begin(), heading.end());
     record.Heading.push_back(0x00);
     codec.EncodeField(record.Heading);
     parts.SkipToLineEnd();
     // One line per string; the count is the record's Values[2], which sized Offsets.
     for (int32_t& offset : record.Offsets) {
-      parts.Next(part);
+      const std::span<uint8_t> part = parts.Next();
       const auto position = static_cast<size_t>(part.data() - text.data());
       if (position + part.size() >= kLargest) RaiseRuntime(rt::Overflow);
       offset = static_cast<int32_t>(position);

@@ -35,8 +35,6 @@ class FieldCodec {
   // or e-mail data needs it.
   FieldCodec(std::string_view currentFileName, KtLibrary& kt);
 
-  StoredLetters Letters() const noexcept { return letters_; }
-
   // The table's byte-pair mapping over a whole buffer, without masking:
   // GameDecode or DeCoder, GameEncode or ReCoder, or none. Zero bytes always
   // stay: the library runs on each zero-terminated string on its own.

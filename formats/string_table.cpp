@@ -53,8 +53,7 @@ size_t TableFromText(std::span<const uint8_t> headerBlock, std::span<uint8_t> ta
   WorkPartsInPlace parts(text, lines);
   JoinedFields fields;
   for (size_t k = 0; k < lines.Lines; ++k) {
-    std::span<uint8_t> part;
-    parts.Next(part);
+    const std::span<uint8_t> part = parts.Next();
     const auto position = static_cast<size_t>(part.data() - table.data());
     if (position > lastOffset) RaiseRuntime(rt::Overflow);
     fields.Add(part, position - base + part.size());
