@@ -17,8 +17,8 @@ const uint8_t* Find(const uint8_t* from, const uint8_t* end, uint8_t byte) {
   return hit != nullptr ? static_cast<const uint8_t*>(hit) : end;
 }
 
-// True for a line that holds nothing but its line end.
-bool IsEmptyLine(const uint8_t* begin, const uint8_t* end) {
+// True for bytes that are nothing but line ends.
+bool IsLineEnds(const uint8_t* begin, const uint8_t* end) {
   return std::all_of(begin, end, [](uint8_t b) { return b == 0x0D || b == 0x0A; });
 }
 
@@ -41,23 +41,21 @@ EditedText CheckEditedText(std::span<const uint8_t> text, std::string_view textN
   }
   const uint8_t* const begin = text.data() + checked.Begin;
   const uint8_t* const end = text.data() + text.size();
-  if (begin < end && Find(begin, end, 0x00) == end && !IsEmptyLine(begin, end)) {
-    RaiseUnknownFormat(textName, "the word processor lost the column separator: no line holds one");
-  }
-  const uint8_t* lineEnd = begin;
-  for (const uint8_t* line = begin; line < end; line = lineEnd) {
-    const uint8_t* const feed = Find(line, end, 0x0A);
-    lineEnd = feed < end ? feed + 1 : end;
+  checked.End = checked.Begin;
+  for (const uint8_t* line = begin; line < end;) {
     const size_t number = checked.Lines + 1;
-    const uint8_t* const separator = Find(line, lineEnd, 0x00);
-    if (separator == lineEnd) {
-      // Empty lines count only when something follows them.
-      if (IsEmptyLine(line, end)) break;
-      RaiseLine(textName, number,
-                "holds no column separator: a line break typed inside a cell, or a separator that the word "
-                "processor lost");
+    const uint8_t* const separator = Find(line, end, 0x00);
+    if (separator == end) {
+      if (IsLineEnds(line, end)) break;
+      if (number == 1)
+        RaiseUnknownFormat(textName, "the word processor lost the column separator: no line holds one");
+      RaiseLine(
+          textName, number,
+          "holds no column separator: text below the table, or a separator that the word processor lost");
     }
-    if (const size_t more = static_cast<size_t>(std::count(separator + 1, lineEnd, 0x00)); more > 0) {
+    const uint8_t* const feed = Find(separator + 1, end, 0x0A);
+    const uint8_t* const lineEnd = feed < end ? feed + 1 : end;
+    if (const auto more = std::count(separator + 1, lineEnd, 0x00); more > 0) {
       RaiseLine(textName, number, "holds " + std::to_string(more + 1) + " column separators instead of one");
     }
     const std::string_view work(reinterpret_cast<const char*>(line), static_cast<size_t>(separator - line));
@@ -69,8 +67,8 @@ EditedText CheckEditedText(std::span<const uint8_t> text, std::string_view textN
     }
     checked.Lines = number;
     checked.End = static_cast<size_t>(lineEnd - text.data());
+    line = lineEnd;
   }
-  if (checked.Lines == 0) checked.End = checked.Begin;
   return checked;
 }
 

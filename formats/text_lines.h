@@ -2,7 +2,9 @@
 // mark that the word processor's save puts first, when there is one, each
 // line's work part runs up to its separator 0x00, and the rest of the line,
 // the English part and the line end, is skipped up to and including the next
-// 0x0A. The text is checked whole before any of it is taken.
+// 0x0A. So a line is one row of the word processor's table: a line break
+// typed inside a cell stays in the work part, where it is masked. The text is
+// checked whole before any of it is taken.
 #pragma once
 
 #include <algorithm>
@@ -20,12 +22,13 @@ struct EditedText {
   size_t Lines = 0;
 };
 
-// Checks an edited text: every line (up to and including its 0x0A; the last
-// may end without one) holds exactly one separator, the column separator of
-// the word processor's table, and its work part is UTF-8. Empty lines at the
-// end carry nothing and are left out. Anything else raises error 7777 naming
-// textName and the line: a word processor that lost the separator, a line
-// broken inside a cell, bytes that no word processor saves.
+// Checks an edited text: every line (its work part, its separator, and the
+// rest up to and including the next 0x0A; the last may end without one)
+// holds exactly one separator, the column separator of the word processor's
+// table, and its work part is UTF-8. Line ends after the last line carry
+// nothing and are left out. Anything else raises error 7777 naming textName
+// and the line: a word processor that lost the separator, text added below
+// the table or a column added to it, bytes that no word processor saves.
 EditedText CheckEditedText(std::span<const uint8_t> text, std::string_view textName);
 
 // The work parts of a checked text (see CheckEditedText), gathered in place
