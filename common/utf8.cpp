@@ -45,21 +45,33 @@ char32_t DecodeUtf8(std::string_view text, size_t& i) {
 }
 
 size_t FindInvalidUtf8(std::string_view text) {
+  const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+  const size_t n = text.size();
+  const auto trail = [&](size_t k) { return k < n && (p[k] & 0xC0) == 0x80; };
   size_t i = 0;
-  while (i < text.size()) {
-    // Runs of ASCII need no decoding: eight bytes at a time when none has
-    // its top bit set.
+  while (i < n) {
+    // Runs of ASCII: eight bytes at a time when none has its top bit set.
     uint64_t word;
-    if (text.size() - i >= 8 && (std::memcpy(&word, text.data() + i, 8), (word & 0x8080808080808080) == 0)) {
+    if (n - i >= 8 && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080) == 0)) {
       i += 8;
       continue;
     }
-    if (static_cast<uint8_t>(text[i]) < 0x80) {
+    const uint8_t b = p[i];
+    if (b < 0x80) {
       ++i;
-      continue;
+    } else if (b >= 0xC2 && b <= 0xDF && trail(i + 1)) {
+      i += 2;
+    } else if (b >= 0xE0 && b <= 0xEF && trail(i + 1) && trail(i + 2) &&
+               (b != 0xE0 || p[i + 1] >= 0xA0) &&  // no overlong form
+               (b != 0xED || p[i + 1] < 0xA0)) {   // no surrogate
+      i += 3;
+    } else if (b >= 0xF0 && b <= 0xF4 && trail(i + 1) && trail(i + 2) && trail(i + 3) &&
+               (b != 0xF0 || p[i + 1] >= 0x90) &&  // no overlong form
+               (b != 0xF4 || p[i + 1] < 0x90)) {   // nothing past U+10FFFF
+      i += 4;
+    } else {
+      return i;
     }
-    const size_t at = i;
-    if (DecodeUtf8(text, i) == kInvalidCodePoint) return at;
   }
   return std::string_view::npos;
 }
