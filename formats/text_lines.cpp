@@ -47,8 +47,9 @@ EditedText CheckEditedText(std::span<const uint8_t> text, std::string_view textN
     const uint8_t* const separator = Find(line, end, 0x00);
     if (separator == end) {
       if (IsLineEnds(line, end)) break;
-      if (number == 1)
+      if (number == 1) {
         RaiseUnknownFormat(textName, "the word processor lost the column separator: no line holds one");
+      }
       RaiseLine(
           textName, number,
           "holds no column separator: text below the table, or a separator that the word processor lost");

@@ -18,7 +18,7 @@ namespace gs {
 // The lines of an edited text, checked before anything is taken from it.
 struct EditedText {
   size_t Begin = 0;  // after the byte-order mark, when there is one
-  size_t End = 0;    // after the last line, empty lines at the end left out
+  size_t End = 0;    // after the last line, line ends after it left out
   size_t Lines = 0;
 };
 
