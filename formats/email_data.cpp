@@ -92,9 +92,9 @@ Bytes RecordsFromText(std::vector<EmailRecord>& records, std::span<uint8_t> text
   constexpr auto kLargest = static_cast<size_t>(std::numeric_limits<int32_t>::max());
   const EditedText lines = CheckEditedText(text, textName);
   if (const size_t expected = LinesOf(records); lines.Lines != expected) {
-    RaiseUnknownFormat(textName, "the text has " + std::to_string(lines.Lines) + " lines for the " +
-                                     std::to_string(expected) + " headings and strings of " +
-                                     std::to_string(records.size()) + " e-mail records");
+    RaiseLineCount(textName, lines.Lines,
+                   std::to_string(expected) + " headings and strings of " + std::to_string(records.size()) +
+                       " e-mail records");
   }
   WorkPartsInPlace parts(text, lines);
   JoinedFields fields;

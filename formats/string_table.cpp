@@ -43,8 +43,7 @@ size_t TableFromText(std::span<const uint8_t> headerBlock, std::span<uint8_t> ta
   const std::span<uint8_t> text = table.subspan(base);
   const EditedText lines = CheckEditedText(text, textName);
   if (lines.Lines != static_cast<size_t>(count)) {
-    RaiseUnknownFormat(textName, "the text has " + std::to_string(lines.Lines) + " lines for the " +
-                                     std::to_string(count) + " entries of the English table");
+    RaiseLineCount(textName, lines.Lines, std::to_string(count) + " entries of the English table");
   }
   const size_t offsetTable = headerBlock.size();
   // A string's offset, base + its position in the string area, must stay a

@@ -73,4 +73,9 @@ EditedText CheckEditedText(std::span<const uint8_t> text, std::string_view textN
   return checked;
 }
 
+void RaiseLineCount(std::string_view textName, size_t lines, std::string_view texts) {
+  RaiseUnknownFormat(textName, "the text has " + std::to_string(lines) + (lines == 1 ? " line" : " lines") +
+                                   " for the " + std::string(texts));
+}
+
 }  // namespace gs

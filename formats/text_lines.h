@@ -31,6 +31,10 @@ struct EditedText {
 // the table or a column added to it, bytes that no word processor saves.
 EditedText CheckEditedText(std::span<const uint8_t> text, std::string_view textName);
 
+// Error 7777 naming textName: a checked text with another number of lines
+// than the texts it is for, "the text has <lines> lines for the <texts>".
+[[noreturn]] void RaiseLineCount(std::string_view textName, size_t lines, std::string_view texts);
+
 // The work parts of a checked text (see CheckEditedText), gathered in place
 // into a string area at the start of the text's own buffer: each part moves
 // down behind the parts before it and is closed by a zero byte. A part moves
