@@ -55,16 +55,26 @@ TEST_F(GlossmithCli, ExportThenImportGivesTheTableBack) {
   }
 }
 
-TEST_F(GlossmithCli, DecodeAndEncodeFollowTheType) {
-  Write("strings.bin", B({0xC7, 0x80, 0x0A, 0xC3, 0x80}));
-  Outcome run = Glossmith("decode --type Game " + Path("strings.bin"));
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "\xD0\x90\n\xC3\x80");
-  run = Glossmith("decode --type Front " + Path("strings.bin"));
-  EXPECT_EQ(run.out, "\xC7\x80\n\xD0\x90");
+TEST_F(GlossmithCli, DecodeAndEncodeFollowTheTypeAndTheLanguage) {
+  const Bytes stored = B({0xC7, 0x80, 0x0A, 0xC3, 0x80});
+  Write("strings.bin", stored);
+  Write("GameFrench.bin", stored);
+  for (const auto& [args, out] : std::vector<std::pair<std::string, std::string>>{
+           {"--type Game --language French(Russian) " + Path("strings.bin"), "\xD0\x90\n\xC3\x80"},
+           {"--type Front " + Path("strings.bin") + " --language French", "\xC7\x80\n\xD0\x90"},
+           {"--type Game " + Path("GameFrench.bin"), "\xD0\x90\n\xC3\x80"},
+           // Tables outside the French slot keep their letters.
+           {"--type Front " + Path("strings.bin"), "\xC7\x80\n\xC3\x80"},
+           {"--type Game --language German " + Path("GameFrench.bin"), "\xC7\x80\n\xC3\x80"},
+       }) {
+    const Outcome run = Glossmith("decode " + args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, out) << args;
+  }
   Write("edit.txt", B("\xD0\x90\xD1\x8F"sv));
-  EXPECT_EQ(Glossmith("encode --type Game " + Path("edit.txt")).out, "\xC7\x80\xC7\xBF");
-  EXPECT_EQ(Glossmith("encode --type E-Mail " + Path("edit.txt")).out, "\xC3\x80\xC3\xBF");
+  EXPECT_EQ(Glossmith("encode --type Game --language French " + Path("edit.txt")).out, "\xC7\x80\xC7\xBF");
+  EXPECT_EQ(Glossmith("encode --type E-Mail --language French " + Path("edit.txt")).out, "\xC3\x80\xC3\xBF");
+  EXPECT_EQ(Glossmith("encode --type E-Mail " + Path("edit.txt")).out, "\xD0\x90\xD1\x8F");
 }
 
 TEST_F(GlossmithCli, FailuresExitNonZeroWithAMessage) {
@@ -75,7 +85,7 @@ TEST_F(GlossmithCli, FailuresExitNonZeroWithAMessage) {
 
   Write("FrontGerman.bin", test::StringTableOf({B("a"), B("b")}));
   Write("frontEnglish.bin", test::StringTableOf({B("A"), B("B")}));
-  Write("short.txt", B("BOMa\0A\r\n"sv));
+  Write("short.txt", test::WithByteOrderMark(B("a\0A\r\n"sv)));
   run = Glossmith("import " + Conversion("Front", "FrontGerman.bin", "frontEnglish.bin", "short.txt"));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("error 7777: Unknown data format for file '" + Path("short.txt") + "'"),

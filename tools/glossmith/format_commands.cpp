@@ -28,11 +28,15 @@ FileKind TakeType(Args& args, std::string& type) {
   throw UsageError{"unknown type '" + type + "' (Front, Game or E-Mail)"};
 }
 
-// The current file name of a file handled as the given type: the file's own
-// name when its prefix selects that type ("GameFrench.bin"), otherwise the
-// name behind the type ("Game:strings.bin"), so the codec always follows the
-// type asked for.
-std::string CurrentFileNameFor(const std::string& type, FileKind kind, const std::string& path) {
+// The current file name of a file handled as the given type, which decides
+// how its letters are stored: the name of the type's table of --language when
+// one is given (FrontFrench.bin for French(Russian) or French), otherwise the
+// file's own name when its prefix selects that type (GameFrench.bin),
+// otherwise the name behind the type (Game:strings.bin), which is no table of
+// the French slot.
+std::string CurrentFileNameFor(const std::string& type, FileKind kind, const std::string& path,
+                               const std::string& language) {
+  if (!language.empty()) return CurrentFileName(type, language);
   const std::string name = std::filesystem::path(path).filename().string();
   return KindOf(name) == kind ? name : type + ":" + name;
 }
@@ -52,8 +56,9 @@ Conversion TakeConversion(const Args& given) {
   c.files.WorkTablePath = TakeRequired(args, "--table");
   c.files.TemplateCopyPath = TakeRequired(args, "--template");
   c.files.TextFilePath = TakeRequired(args, "--text");
+  const std::string language = TakeOption(args, "--language");
   ExpectNoMore(args);
-  c.currentFileName = CurrentFileNameFor(type, c.kind, c.files.WorkTablePath);
+  c.currentFileName = CurrentFileNameFor(type, c.kind, c.files.WorkTablePath, language);
   return c;
 }
 
@@ -62,10 +67,11 @@ int Transcode(const Args& given, bool decode) {
   Args args = given;
   std::string type;
   const FileKind kind = TakeType(args, type);
+  const std::string language = TakeOption(args, "--language");
   if (args.size() != 1) throw UsageError{args.empty() ? "FILE is needed" : "unexpected argument: " + args[1]};
   const std::string path = args.front();
   Bytes data = ReadWholeFile(path);
-  const FieldCodec codec(CurrentFileNameFor(type, kind, path), KtLibrary::Shared());
+  const FieldCodec codec(CurrentFileNameFor(type, kind, path, language), KtLibrary::Shared());
   if (decode) {
     codec.Decode(data);
   } else {

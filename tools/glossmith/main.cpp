@@ -12,23 +12,24 @@ namespace {
 
 const Command kCommands[] = {
     {"help", "", "show this help", nullptr},
-    {"export", "--type Front|Game|E-Mail --table WORK --template ENGLISH --text OUT",
+    {"export", "--type Front|Game|E-Mail --table WORK --template ENGLISH --text OUT [--language LANGUAGE]",
      "write the text file of a work table beside its English template", RunExport},
-    {"import", "--type Front|Game|E-Mail --table WORK --template ENGLISH --text IN",
+    {"import", "--type Front|Game|E-Mail --table WORK --template ENGLISH --text IN [--language LANGUAGE]",
      "rebuild a work table from its edited text file", RunImport},
-    {"decode", "--type Front|Game|E-Mail FILE", "stored-form text to edit form, on standard output",
-     RunDecode},
-    {"encode", "--type Front|Game|E-Mail FILE", "edit-form text to stored form, on standard output",
-     RunEncode},
+    {"decode", "--type Front|Game|E-Mail FILE [--language LANGUAGE]",
+     "stored-form text to edit form, on standard output", RunDecode},
+    {"encode", "--type Front|Game|E-Mail FILE [--language LANGUAGE]",
+     "edit-form text to stored form, on standard output", RunEncode},
     {"sample-tables", "DIR [--entries N] [--records N] [--seed N]",
      "write sample tables of every type and language into DIR", RunSampleTables},
     {"sample-game", "DIR [--entries N] [--records N] [--seed N] [--force] [--install]",
      "write a sample game installation into DIR (a new or empty folder, or a sample game); with --install, "
      "register it as glossmith install does",
      RunSampleGame},
-    {"install", "GAME_DIR",
+    {"install", "[GAME_DIR | --wine-prefix PREFIX]",
      "install Kt06 into the game in GAME_DIR: its folder KT, \"Install Dir\" and the first settings, where "
-     "missing",
+     "missing; without GAME_DIR, into the game that its installer registered in the Wine prefix PREFIX "
+     "(or $WINEPREFIX, then ~/.wine)",
      RunInstall},
 };
 
@@ -37,6 +38,12 @@ void PrintUsage(std::FILE* out) {
   for (const auto& c : kCommands) {
     std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
   }
+  std::fprintf(
+      out,
+      "\nOnly the tables of the French files, which hold Russian, keep their letters in a form of "
+      "their own;\nevery other table passes as it is stored. A table named as the game names it "
+      "(FrontFrench.bin)\ntells its language; --language names it for any other file (French(Russian) "
+      "or French,\nGerman, ...).\n");
 }
 
 }  // namespace
