@@ -1,8 +1,10 @@
 // WordApp against the real LibreOffice Writer, headless.
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 
 #include "common/error.h"
@@ -185,6 +187,15 @@ TEST_F(WriterOfficeTest, CallsOnAnOfficeThatIsGoneFailAsErrors) {
             wderr::ServerUnavailable);
   EXPECT_EQ(ErrorNumberOf([&] { app->Quit(true); }), wderr::ServerUnavailable);
   EXPECT_EQ(ErrorNumberOf([&] { app->Documents(); }), wderr::ServerUnavailable);
+  // A program with a word processor survives writes to a pipe whose reader is
+  // gone, as the bridge's to an office that went away: they fail, and no
+  // SIGPIPE ends it.
+  int pair[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  ::close(pair[1]);
+  EXPECT_EQ(::write(pair[0], "x", 1), -1);
+  EXPECT_EQ(errno, EPIPE);
+  ::close(pair[0]);
   // The killed office left its lock file beside the document; the next
   // word processor clears it and can save there.
   EXPECT_TRUE(std::filesystem::exists(writer::DocumentLockPath(Path("t.doc"))));
