@@ -41,7 +41,8 @@ void DocumentToText(KTmain& m) {
   m.WordApp->Selection().TypeBackspace();
   m.WordApp->ActiveDocument().SaveAs(m.TextFilePath, wd::FormatEncodedText, wd::EncodingUTF8,
                                      /*AllowSubstitutions*/ false);
-  m.WordApp->Quit();
+  // The text is saved; nothing is left to ask about.
+  m.WordApp->Quit(/*SaveChanges*/ false);
 }
 
 // The backup of the game archive; unlike a silent failure, a failed copy stops

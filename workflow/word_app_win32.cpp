@@ -15,6 +15,9 @@ using com::Argument;
 using com::Dispatch;
 using com::Variant;
 
+// wdAlertsNone: Word shows no alert and takes each one's default answer.
+constexpr int32_t kAlertsNone = 0;
+
 // What an application handed out (documents, selections, tables) lives as
 // long as the application: the steps use such a reference for one statement,
 // and each use of a member asks Word afresh.
@@ -51,15 +54,38 @@ class ComPageSetup final : public WordPageSetup, public ComObject {
   Dispatch object_;
 };
 
+class ComCell final : public WordCell, public ComObject {
+ public:
+  ComCell(Dispatch object, Objects&) : object_(std::move(object)) {}
+  void Select() override { object_.Call("Select"); }
+
+ private:
+  Dispatch object_;
+};
+
+class ComRows final : public WordRows, public ComObject {
+ public:
+  ComRows(Dispatch object, Objects&) : object_(std::move(object)) {}
+  int32_t Count() override { return object_.Property("Count").ToInt32(); }
+
+ private:
+  Dispatch object_;
+};
+
 class ComTable final : public WordTable, public ComObject {
  public:
-  ComTable(Dispatch object, Objects&) : object_(std::move(object)) {}
+  ComTable(Dispatch object, Objects& objects) : object_(std::move(object)), objects_(objects) {}
+  WordRows& Rows() override { return objects_.Keep<ComRows>(object_.Object("Rows")); }
+  WordCell& Cell(int32_t row, int32_t column) override {
+    return objects_.Keep<ComCell>(object_.Object("Cell", {Variant(row), Variant(column)}));
+  }
   void ConvertToText(const std::string& separator) override {
     object_.Call("ConvertToText", {{"Separator", Variant(separator)}});
   }
 
  private:
   Dispatch object_;
+  Objects& objects_;
 };
 
 class ComTables final : public WordTables, public ComObject {
@@ -97,10 +123,15 @@ class ComDocuments final : public WordDocuments, public ComObject {
  public:
   ComDocuments(Dispatch object, Objects& objects) : object_(std::move(object)), objects_(objects) {}
   WordDocument& Open(const std::string& fileName, std::optional<int32_t> format,
-                     std::optional<int32_t> encoding) override {
+                     std::optional<int32_t> encoding, std::optional<bool> confirmConversions,
+                     std::optional<bool> addToRecentFiles, std::optional<bool> noEncodingDialog) override {
+    // In the order of Word's parameters.
     std::vector<Argument> arguments{{"FileName", Variant(fileName)}};
+    AddIfGiven(arguments, "ConfirmConversions", confirmConversions);
+    AddIfGiven(arguments, "AddToRecentFiles", addToRecentFiles);
     AddIfGiven(arguments, "Format", format);
     AddIfGiven(arguments, "Encoding", encoding);
+    AddIfGiven(arguments, "NoEncodingDialog", noEncodingDialog);
     return objects_.Keep<ComDocument>(com::ObjectIn(object_.Call("Open", arguments), "Open"));
   }
 
@@ -116,12 +147,7 @@ class ComSelection final : public WordSelection, public ComObject {
   void ConvertToTable(const std::string& separator) override {
     object_.Call("ConvertToTable", {{"Separator", Variant(separator)}});
   }
-  void GoTo(int32_t what, int32_t which, int32_t count, const std::string& name) override {
-    object_.Call("GoTo", {{"What", Variant(what)},
-                          {"Which", Variant(which)},
-                          {"Count", Variant(count)},
-                          {"Name", Variant(name)}});
-  }
+  void Collapse(int32_t direction) override { object_.Call("Collapse", {{"Direction", Variant(direction)}}); }
   int32_t Information(int32_t type) override {
     return object_.Property("Information", {Variant(type)}).ToInt32();
   }
@@ -135,7 +161,10 @@ class ComSelection final : public WordSelection, public ComObject {
 class ComWordApp final : public WordApp {
  public:
   ComWordApp(std::shared_ptr<com::Apartment> apartment, Dispatch application)
-      : apartment_(std::move(apartment)), application_(std::move(application)) {}
+      : apartment_(std::move(apartment)), application_(std::move(application)) {
+    // Before anything else: no alert may stop a Word that nobody sees yet.
+    application_.Put("DisplayAlerts", Variant(kAlertsNone));
+  }
 
   WordDocuments& Documents() override {
     return objects_.Keep<ComDocuments>(application_.Object("Documents"));

@@ -126,8 +126,8 @@ class FakeObject final : public IDispatch {
     if (const auto answer = automation_.answers.find(path); answer != automation_.answers.end()) {
       return ::VariantCopy(result, &answer->second);
     }
-    static const char* const kObjectMembers[] = {"Documents", "ActiveDocument", "Selection", "PageSetup",
-                                                 "Tables",    "Item",           "Open"};
+    static const char* const kObjectMembers[] = {
+        "Documents", "ActiveDocument", "Selection", "PageSetup", "Tables", "Item", "Open", "Cell", "Rows"};
     for (const char* objectMember : kObjectMembers) {
       if (member == objectMember) {
         result->vt = VT_DISPATCH;
@@ -217,20 +217,23 @@ TEST_F(WordThroughCom, TheEditingStepsCallsReachWordWithItsArgumentNames) {
   {
     auto word = Word();
     word->Documents().Open("C:\\the game\\KT\\FrontFrench.bin.txt", wd::OpenFormatEncodedText,
-                           wd::EncodingUTF8);
+                           wd::EncodingUTF8, false, false, true);
     word->ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
     word->Selection().WholeStory();
     word->Selection().ConvertToTable(std::string(1, '\0'));
     word->ActiveDocument().SaveAs("C:\\the game\\KT\\Efiles\\FrontFrench.bin.doc", wd::FormatDocument);
-    word->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, 17, "");
+    word->ActiveDocument().Tables().Item(1).Cell(17, 1).Select();
+    word->Selection().Collapse(wd::CollapseStart);
     word->SetVisible(true);
     word->SetWindowState(wd::WindowStateMaximize);
     word->Quit(true);
     EXPECT_GT(automation_.live, 1);
   }
   const std::vector<std::string> expected = {
+      "Application.DisplayAlerts = 0",
       "Application.Documents",
-      "Documents.Open(FileName=\"C:\\the game\\KT\\FrontFrench.bin.txt\", Format=5, Encoding=65001)",
+      "Documents.Open(FileName=\"C:\\the game\\KT\\FrontFrench.bin.txt\", ConfirmConversions=false, "
+      "AddToRecentFiles=false, Format=5, Encoding=65001, NoEncodingDialog=true)",
       "Application.ActiveDocument",
       "ActiveDocument.PageSetup",
       "PageSetup.Orientation = 1",
@@ -240,8 +243,13 @@ TEST_F(WordThroughCom, TheEditingStepsCallsReachWordWithItsArgumentNames) {
       "Selection.ConvertToTable(Separator=\"\\0\")",
       "Application.ActiveDocument",
       "ActiveDocument.SaveAs(FileName=\"C:\\the game\\KT\\Efiles\\FrontFrench.bin.doc\", FileFormat=0)",
+      "Application.ActiveDocument",
+      "ActiveDocument.Tables",
+      "Tables.Item[1]",
+      "Item.Cell[17, 1]",
+      "Cell.Select()",
       "Application.Selection",
-      "Selection.GoTo(What=3, Which=1, Count=17, Name=\"\")",
+      "Selection.Collapse(Direction=1)",
       "Application.Visible = true",
       "Application.WindowState = 1",
       "Application.Quit(SaveChanges=true)",
@@ -264,8 +272,9 @@ TEST_F(WordThroughCom, TheSaveStepsCallsReachWordWithItsArgumentNames) {
   word->Selection().TypeBackspace();
   word->ActiveDocument().SaveAs("C:\\g\\KT\\GameGerman.bin.txt", wd::FormatEncodedText, wd::EncodingUTF8,
                                 false);
-  word->Quit();
+  word->Quit(false);
   const std::vector<std::string> expected = {
+      "Application.DisplayAlerts = 0",
       "Application.Selection",
       "Selection.Information[14]",
       "Application.Documents",
@@ -281,7 +290,7 @@ TEST_F(WordThroughCom, TheSaveStepsCallsReachWordWithItsArgumentNames) {
       "Application.ActiveDocument",
       "ActiveDocument.SaveAs(FileName=\"C:\\g\\KT\\GameGerman.bin.txt\", FileFormat=7, Encoding=65001, "
       "AllowSubstitutions=false)",
-      "Application.Quit()",
+      "Application.Quit(SaveChanges=false)",
   };
   EXPECT_EQ(automation_.calls, expected);
 }
@@ -322,8 +331,8 @@ TEST_F(WordThroughCom, WordsOwnErrorsKeepItsNumberSourceAndHelp) {
   EXPECT_EQ(notFound.HelpContext(), 25174);
 
   // A wCode counts before the scode; a deferred exception is filled in first.
-  automation_.failures["Selection.GoTo"] = {.wCode = 4120, .scode = E_FAIL, .deferred = true};
-  const Error goTo = ErrorOf([&] { word->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, 99999, ""); });
+  automation_.failures["Selection.Collapse"] = {.wCode = 4120, .scode = E_FAIL, .deferred = true};
+  const Error goTo = ErrorOf([&] { word->Selection().Collapse(wd::CollapseStart); });
   EXPECT_EQ(goTo.Number(), 4120);
   EXPECT_EQ(goTo.Source(), "Microsoft Word");
   EXPECT_EQ(goTo.Description(), "Command failed");
