@@ -162,12 +162,16 @@ class WordApp {
   // Ends the application. With saveChanges true (wdSaveChanges) the open
   // documents are first saved in their own format; with false
   // (wdDoNotSaveChanges) their changes are dropped; without an argument the
-  // application ends only when nothing is left unsaved.
+  // application ends only when nothing is left unsaved. Returns once the
+  // application has let go of its documents (its process has ended), or
+  // after a bounded wait for that, so that another one may open them.
   virtual void Quit(std::optional<bool> saveChanges = {}) = 0;
 };
 
 // How the real word processor is found and how long it may take. Word on
-// Windows is found by its class and needs none of these.
+// Windows is found by its class and uses only the time limits. A call that
+// runs past its limit fails with wderr::CallTimedOut; a word processor of the
+// program's own that nobody sees is then ended.
 struct WordAppOptions {
   // LibreOffice's program folder (holding soffice.bin); empty: the installed one.
   std::string officeProgramDir;
@@ -175,7 +179,8 @@ struct WordAppOptions {
   std::string profileRoot;
   // Longest wait for the word processor to start and answer.
   double startSeconds = 60;
-  // Longest wait for a short call, and for a load, store or layout.
+  // Longest wait for a short call, and for a load, store, conversion or
+  // layout, whose time grows with the document.
   double callSeconds = 60;
   double longCallSeconds = 900;
   // Whether the word processor may use the display (needed to become visible).
