@@ -328,8 +328,7 @@ CallThread::Outcome CallThread::RunFor(double seconds, std::function<void(Handov
     state_->queue.push_back(call);
   }
   ::SetEvent(state_->wake);
-  const double ms = std::clamp(seconds * 1000.0, 0.0, 4.0e9);
-  const bool finished = WaitPainting(call->done, static_cast<::DWORD>(ms));
+  const bool finished = WaitPainting(call->done, Milliseconds(seconds));
   std::lock_guard lock(call->mutex);
   ::CloseHandle(std::exchange(call->done, nullptr));
   if (finished || call->delivered) return Outcome::Done;
@@ -376,6 +375,10 @@ void CallThread::Loop(std::shared_ptr<State> state) {
     if (previous != nullptr) previous->Release();
   }
   if (SUCCEEDED(initialized)) ::CoUninitialize();
+}
+
+::DWORD Milliseconds(double seconds) {
+  return static_cast<::DWORD>(std::clamp(seconds * 1000.0, 0.0, 4.0e9));
 }
 
 bool WaitPainting(HANDLE handle, ::DWORD ms) {

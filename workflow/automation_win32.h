@@ -75,6 +75,8 @@ class Dispatch {
   Variant Call(const std::string& member, const std::vector<Argument>& named = {});
 
  private:
+  // Touches nothing of this object once the server has answered, so that a
+  // call its caller gave up on may outlive the object (see CallThread).
   Variant Invoke(WORD flags, const std::string& member, const std::vector<Argument>& named,
                  const std::vector<Variant>& positional);
 
@@ -152,6 +154,9 @@ class CallThread {
 
   std::shared_ptr<State> state_;
 };
+
+// A time limit in milliseconds, as the wait functions take it.
+::DWORD Milliseconds(double seconds);
 
 // Waits up to ms for handle (none: just the time), keeping this thread's
 // windows painted and answering messages sent to them; true when it is set.

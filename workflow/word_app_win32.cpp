@@ -4,14 +4,13 @@
 //
 // Every call runs on a thread of its own for this Word (com::CallThread)
 // under a time limit: the short one, or the long one for what grows with the
-// document (Open, SaveAs, the conversions, Quit). A call that runs past it
-// fails with wderr::CallTimedOut naming the member; a Word that nobody has
-// seen yet is then ended, found as the one process of Word's program that
-// its creation started. A Word that was shown is the user's and is left
-// running; so is one whose process could not be told apart.
+// document (Open, SaveAs, the conversions, the page turn, Quit). A call that
+// runs past it fails with wderr::CallTimedOut naming the member; a Word that
+// nobody has seen yet is then ended, found as the one process of Word's
+// program that its creation started. A Word that was shown is the user's and
+// is left running; so is one whose process could not be told apart.
 #include "workflow/word_app_win32.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <optional>
@@ -45,10 +44,6 @@ struct ComObject {
   Dispatch object;
   Session& session;
 };
-
-::DWORD Milliseconds(double seconds) {
-  return static_cast<::DWORD>(std::clamp(seconds * 1000.0, 0.0, 4.0e9));
-}
 
 std::string SecondsText(double seconds) {
   char text[32];
@@ -140,7 +135,7 @@ class Session {
   // the short time limit, for its process to end, or where that is not
   // known, for every file it held to be free.
   void LetGo() const {
-    const ::DWORD ms = Milliseconds(options_.callSeconds);
+    const ::DWORD ms = com::Milliseconds(options_.callSeconds);
     if (process_) {
       process_.WaitForEnd(ms);
       return;
