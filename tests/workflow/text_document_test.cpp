@@ -123,6 +123,9 @@ TEST(TextDocumentTest, ACellIsSelectedWholeAndCollapsesToEitherEnd) {
   EXPECT_EQ(d.SelectionEnd(), (Position{1, 1, 0, 0}));
   EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 2);
   EXPECT_EQ(d.Information(wd::WithInTable), -1);
+  d.EndOfStory();  // after the tables
+  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), -1);
+  EXPECT_EQ(d.Information(wd::WithInTable), 0);
   for (const auto& [row, column] : {std::pair{0, 1}, std::pair{3, 1}, std::pair{1, 3}, std::pair{-1, 1}}) {
     EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.SelectCell(1, row, column); }), wderr::NoSuchMember)
         << row << "," << column;
