@@ -14,9 +14,10 @@ namespace {
 const std::string kSeparator(1, '\0');
 
 // The row at the end of the selection, and the document saved as the word
-// processor quits. Either may fail without effect, as when the user has
-// already closed it: the position then stays 1 and the kept document is what
-// the user last saved.
+// processor quits; Quit returns once it has let go of the document (or after
+// a bounded wait), so that the second one finds it free. Either may fail
+// without effect, as when the user has already closed it: the position then
+// stays 1 and the kept document is what the user last saved.
 int32_t CloseUsersWordApp(KTmain& m) {
   int32_t position = 1;
   if (m.WordApp == nullptr) return position;
@@ -41,7 +42,8 @@ void DocumentToText(KTmain& m) {
   m.WordApp->Selection().TypeBackspace();
   m.WordApp->ActiveDocument().SaveAs(m.TextFilePath, wd::FormatEncodedText, wd::EncodingUTF8,
                                      /*AllowSubstitutions*/ false);
-  m.WordApp->Quit();
+  // The text is saved; nothing is left to ask about.
+  m.WordApp->Quit(/*SaveChanges*/ false);
 }
 
 // The backup of the game archive; unlike a silent failure, a failed copy stops

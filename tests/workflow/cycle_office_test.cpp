@@ -81,6 +81,8 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
       {5, "first line\nsecond line"},
   };
   for (const auto& [row, text] : edits) probe->SetCellText(1, "A" + std::to_string(row), text);
+  // The user ends at row 7.
+  m_.WordApp->ActiveDocument().Tables().Item(1).Cell(7, 1).Select();
   SaveChanges(m_, window_);
   EXPECT_FALSE(FileExists(m_.WorkTablePath));
   EXPECT_FALSE(FileExists(m_.TextFilePath));
@@ -121,6 +123,7 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   ASSERT_NE(probe, nullptr);
   EXPECT_EQ(probe->CellText(1, "A2"), "Привет, мир! Ёлка и ёж");
   EXPECT_EQ(probe->CellText(1, "A4"), "");
+  EXPECT_EQ(m_.WordApp->Selection().Information(wd::StartOfRangeRowNumber), 7);
   SaveChanges(m_, window_);
   EXPECT_EQ(ArchiveText(m_, CurrentFileName(window_)), shown);
 }
