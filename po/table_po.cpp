@@ -179,16 +179,27 @@ Bytes TableFromPo(const TablePair& tables, std::string_view language, const PoCa
 
   TableText t = ReadTables(tables, kt);
   const std::vector<TextLine> lines = LinesOf(t);
-  std::unordered_map<std::string_view, size_t> lineOf;
-  lineOf.reserve(lines.size());
-  for (size_t i = 0; i < lines.size(); ++i) lineOf.emplace(t.Contexts[i], i);
+  // The line of a msgctxt: the messages of a file we wrote are in line
+  // order, so the next line is tried first, and only a message elsewhere
+  // needs the index of every line.
+  std::unordered_map<std::string_view, size_t> index;
+  const auto lineOf = [&](const std::string& context, size_t next) -> size_t {
+    if (next < lines.size() && context == t.Contexts[next]) return next;
+    if (index.empty()) {
+      index.reserve(lines.size());
+      for (size_t i = 0; i < lines.size(); ++i) index.emplace(t.Contexts[i], i);
+    }
+    const auto found = index.find(context);
+    return found != index.end() ? found->second : lines.size();
+  };
 
   std::vector<const PoMessage*> messageOf(lines.size(), nullptr);
+  size_t next = 0;
   for (const PoMessage& m : po.Messages) {
     if (m.Plural) Refuse(poPath, m, "has a plural form");
-    const auto found = lineOf.find(m.Context);
-    if (found == lineOf.end()) Refuse(poPath, m, "belongs to no line of " + tables.CurrentFileName);
-    const size_t i = found->second;
+    const size_t i = lineOf(m.Context, next);
+    if (i == lines.size()) Refuse(poPath, m, "belongs to no line of " + tables.CurrentFileName);
+    next = i + 1;
     if (messageOf[i] != nullptr) Refuse(poPath, m, "appears twice");
     if (m.Id != lines[i].English) {
       Refuse(poPath, m, "has another msgid than the English text \"" + std::string(lines[i].English) + "\"");
