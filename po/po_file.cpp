@@ -2,6 +2,7 @@
 
 #include <gettext-po.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
