@@ -48,15 +48,28 @@ void DocumentToText(KTmain& m) {
 
 // The backup of the game archive; unlike a silent failure, a failed copy stops
 // the step before the archive is changed.
-void BackUpGameArchive(const KTmain& m) {
-  const std::string backup = m.GameArchivePath + ".bak";
-  if (!CopyFile(m.GameArchivePath, backup)) {
+void BackUpGameArchive(const CatalogPaths& paths) {
+  const std::string backup = paths.GameArchivePath + ".bak";
+  if (!CopyFile(paths.GameArchivePath, backup)) {
     Raise(rt::PathFileAccessError, "The backup copy \"" + backup + "\" could not be made; the archive \"" +
-                                       m.GameArchivePath + "\" was not changed.");
+                                       paths.GameArchivePath + "\" was not changed.");
   }
 }
 
 }  // namespace
+
+void PutWorkTableIntoGame(const CatalogPaths& paths, const std::string& currentFileName, bool makeBackup) {
+  if (makeBackup) BackUpGameArchive(paths);
+  // A failing tool raises here, before any work file is deleted.
+  InsertEntry(paths, paths.GameArchivePath, currentFileName, paths.WorkTablePath);
+  AfterInsert(paths, paths.GameArchivePath);
+
+  DeleteFile(paths.TemplateCopyPath);
+  if (!paths.TextFilePath.empty()) DeleteFile(paths.TextFilePath);
+  DeleteFile(paths.WorkTablePath);
+
+  if (IsStringTable(currentFileName)) RefreshHeaderFile(paths, makeBackup);
+}
 
 void SaveChanges(KTmain& m, const MainWindow& window) {
   const int32_t position = CloseUsersWordApp(m);
@@ -72,17 +85,7 @@ void SaveChanges(KTmain& m, const MainWindow& window) {
   }
 
   // The backup option counts only when checked; greyed counts as off.
-  const bool makeBackup = window.Check2Value() == 1;
-  if (makeBackup) BackUpGameArchive(m);
-  // A failing tool raises here, before any work file is deleted.
-  InsertEntry(m, m.GameArchivePath, name, m.WorkTablePath);
-  AfterInsert(m, m.GameArchivePath);
-
-  DeleteFile(m.TemplateCopyPath);
-  DeleteFile(m.TextFilePath);
-  DeleteFile(m.WorkTablePath);
-
-  if (IsStringTable(name)) RefreshHeaderFile(m, makeBackup);
+  PutWorkTableIntoGame(m, name, window.Check2Value() == 1);
 }
 
 }  // namespace gs

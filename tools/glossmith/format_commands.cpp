@@ -12,8 +12,6 @@
 
 namespace gs::cli {
 
-namespace {
-
 std::string TakeRequired(Args& args, const std::string& name) {
   std::string value = TakeOption(args, name);
   if (value.empty()) throw UsageError{name + " is needed"};
@@ -27,6 +25,8 @@ FileKind TakeType(Args& args, std::string& type) {
   }
   throw UsageError{"unknown type '" + type + "' (Front, Game or E-Mail)"};
 }
+
+namespace {
 
 // The current file name of a file handled as the given type, which decides
 // how its letters are stored: the name of the type's table of --language when

@@ -16,6 +16,16 @@ const Command kCommands[] = {
      "write the text file of a work table beside its English template", RunExport},
     {"import", "--type Front|Game|E-Mail --table WORK --template ENGLISH --text IN [--language LANGUAGE]",
      "rebuild a work table from its edited text file", RunImport},
+    {"export-po",
+     "--type Front|Game|E-Mail --language LANGUAGE --po FILE (--game GAME_DIR | --table WORK --template "
+     "ENGLISH)",
+     "write a table and its English twin as a PO file for translation tools, from the game (as Extract "
+     "does) or from the tables",
+     RunExportPo},
+    {"import-po",
+     "--type Front|Game|E-Mail --language LANGUAGE --po FILE (--game GAME_DIR [--backup|--no-backup] | "
+     "--table WORK --template ENGLISH)",
+     "put a translated PO file back into the game (as \"Save changes\" does) or into the table", RunImportPo},
     {"decode", "--type Front|Game|E-Mail FILE [--language LANGUAGE]",
      "stored-form text to edit form, on standard output", RunDecode},
     {"encode", "--type Front|Game|E-Mail FILE [--language LANGUAGE]",
