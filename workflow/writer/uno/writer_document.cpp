@@ -38,11 +38,11 @@
 
 #include "common/file.h"
 #include "common/fs.h"
+#include "common/utf8.h"
 #include "workflow/writer/document_lock.h"
 #include "workflow/writer/file_url.h"
 #include "workflow/writer/flat_odt.h"
 #include "workflow/writer/text_file.h"
-#include "workflow/writer/utf8.h"
 #include "workflow/writer/word_error.h"
 #include "workflow/writer/written_documents.h"
 

@@ -1,11 +1,11 @@
-// The few UTF-8 operations the documents need.
+// The few UTF-8 operations the documents and the edited texts need.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-namespace gs::writer {
+namespace gs {
 
 inline constexpr char32_t kInvalidCodePoint = 0xFFFFFFFF;
 
@@ -23,4 +23,4 @@ size_t PreviousCodePoint(std::string_view text, size_t end);
 // True when text is exactly one well-formed code point.
 bool IsOneCodePoint(std::string_view text);
 
-}  // namespace gs::writer
+}  // namespace gs
