@@ -10,6 +10,29 @@ namespace gs::cli {
 
 namespace {
 
+constexpr const char* kCheckDetails =
+    R"(Each finding is a line: its line in the text file, its kind and what is wrong;
+then a summary. Exit status: 0 when nothing is found, 3 when something is,
+1 for an error, 2 for a wrong command line.
+
+  placeholders  the printf conversions (%d %i %u %x %X %c %s %f, with n$,
+                flags -+#0', width, precision, h, l; and %%) differ from the
+                English text's, as multisets; "% s" is plain text
+  breaks        the count of @ (line breaks; a control character typed in
+                becomes one) differs from the English text's
+  characters    a character the table cannot hold: one its stored form turns
+                into another; in the French slot (Russian) a Cyrillic letter
+                outside А-я, Ё, ё; one that no table read holds; bytes that
+                are not UTF-8
+  length        longer than F (--max-growth, default 2.0) times the English
+                text, in characters, for English texts of 10 or more
+
+The characters known are those of ENGLISH and WORK (a table checked without
+--text is judged by its stored form only), the Russian letters in the French
+slot, and with --game those of the game's own tables of the type in every
+language, WORK's language included as the game holds it now. A table that
+the game lacks is named on standard error.)";
+
 const Command kCommands[] = {
     {"help", "", "show this help", nullptr},
     {"export", "--type Front|Game|E-Mail --table WORK --template ENGLISH --text OUT",
@@ -20,28 +43,6 @@ const Command kCommands[] = {
      RunDecode},
     {"encode", "--type Front|Game|E-Mail FILE", "edit-form text to stored form, on standard output",
      RunEncode},
-    {"stats", "--type Front|Game|E-Mail --table WORK --template ENGLISH [--text TEXT]",
-     "how many entries of a work table (or of its edited text) differ from English, and their characters",
-     RunStats},
-    {"check",
-     "--type Front|Game|E-Mail --table WORK --template ENGLISH [--text TEXT] [--game GAME_DIR] [--max-growth "
-     "F]",
-     "find placeholders, breaks, characters and lengths that the game would get wrong", RunCheck,
-     "Each finding is a line: its line in the text file, its kind and what is wrong; then a summary.\n"
-     "Exit status: 0 when nothing is found, 3 when something is, 1 for an error, 2 for a wrong command "
-     "line.\n"
-     "  placeholders  the printf conversions (%d %i %u %x %X %c %s %f with n$, flags -+#0', width,\n"
-     "                precision, h/l; and %%) differ from English's, as multisets; \"% s\" is plain text\n"
-     "  breaks        the count of @ (line breaks; a control character typed becomes one) differs\n"
-     "  characters    a character the table cannot hold: one its stored form turns into another; in\n"
-     "                the French slot (Russian) a Cyrillic letter outside А-я, Ё, ё; one that no table\n"
-     "                read holds; bytes that are not UTF-8\n"
-     "  length        longer than F (--max-growth, default 2.0) times English, in characters, for\n"
-     "                English texts of 10 characters or more\n"
-     "The characters known are those of the template and of WORK (so a table checked without --text\n"
-     "is judged only by its stored form), the Russian letters in the French slot, and with --game\n"
-     "those of the game's own tables of the type in every language, the one of WORK's language\n"
-     "included as the game holds it now. A table the game lacks is named on standard error."},
     {"sample-tables", "DIR [--entries N] [--records N] [--seed N]",
      "write sample tables of every type and language into DIR", RunSampleTables},
     {"sample-game", "DIR [--entries N] [--records N] [--seed N] [--force] [--install]",
@@ -52,6 +53,14 @@ const Command kCommands[] = {
      "install Kt06 into the game in GAME_DIR: its folder KT, \"Install Dir\" and the first settings, where "
      "missing",
      RunInstall},
+    {"stats", "--type Front|Game|E-Mail --table WORK --template ENGLISH [--text TEXT]",
+     "how many entries of a work table (or of its edited text) differ from English, and their characters",
+     RunStats},
+    {"check",
+     "--type Front|Game|E-Mail --table WORK --template ENGLISH [--text TEXT]"
+     " [--game GAME_DIR] [--max-growth F]",
+     "find placeholders, breaks, characters and lengths that the game would get wrong", RunCheck,
+     kCheckDetails},
 };
 
 void PrintUsage(std::FILE* out) {
