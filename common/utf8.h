@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace gs {
@@ -22,5 +23,8 @@ size_t PreviousCodePoint(std::string_view text, size_t end);
 
 // True when text is exactly one well-formed code point.
 bool IsOneCodePoint(std::string_view text);
+
+// Appends the UTF-8 form of a code point up to U+10FFFF.
+void AppendUtf8(std::string& out, char32_t c);
 
 }  // namespace gs

@@ -99,21 +99,7 @@ size_t CountBreaks(std::string_view text) {
 
 std::string Utf8(char32_t c) {
   std::string out;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
+  AppendUtf8(out, c);
   return out;
 }
 
@@ -229,12 +215,15 @@ const std::string& EntryChecker::Problem(char32_t c) {
 }
 
 std::string EntryChecker::FindProblem(char32_t c) const {
+  // What the game gets, read back as the export shows it; neither mapping
+  // touches ASCII.
   const std::string edited = Utf8(c);
-  // What the game gets, read back as the export shows it.
   std::string stored = edited;
-  const std::span<uint8_t> bytes(reinterpret_cast<uint8_t*>(stored.data()), stored.size());
-  codec_.Encode(bytes);
-  codec_.Decode(bytes);
+  if (c >= 0x80) {
+    const std::span<uint8_t> bytes(reinterpret_cast<uint8_t*>(stored.data()), stored.size());
+    codec_.Encode(bytes);
+    codec_.Decode(bytes);
+  }
   if (stored != edited) return Named(c) + " becomes " + NamedAll(stored);
   if (russian_ && IsCyrillic(c) && !IsRussianLetter(c)) {
     return Named(c) + " is stored as UTF-8, which the game does not read in this table";
