@@ -24,7 +24,7 @@ size_t PreviousCodePoint(std::string_view text, size_t end);
 // True when text is exactly one well-formed code point.
 bool IsOneCodePoint(std::string_view text);
 
-// Appends the UTF-8 form of a code point up to U+10FFFF.
-void AppendUtf8(std::string& out, char32_t c);
+// Appends the UTF-8 form of a code point (up to U+10FFFF) to out.
+void AppendUtf8(std::string& out, char32_t cp);
 
 }  // namespace gs

@@ -183,10 +183,8 @@ void EntryChecker::CheckCharacters(const EntryLine& line, std::vector<Finding>& 
   std::string invalid;
   for (size_t i = 0; i < text.size();) {
     const size_t from = i;
-    const auto byte = static_cast<uint8_t>(text[i]);
-    // Control bytes become "@", a break.
-    const char32_t c = byte < 0x80 ? (++i, byte) : DecodeUtf8(text, i);
-    if (c < 0x20) continue;
+    const char32_t c = DecodeUtf8(text, i);
+    if (c < 0x20) continue;  // a control byte becomes "@", a break
     if (c == kInvalidCodePoint) {
       if (invalid.empty()) invalid = "not UTF-8 from byte " + std::to_string(from + 1);
       continue;
