@@ -125,28 +125,34 @@ class GlossmithQualityCli : public GlossmithCli {
   std::string Tables() const {
     return "--type Front --table " + Path("FrontGerman.bin") + " --template " + Path("frontEnglish.bin");
   }
+  // Standard output with its line ends as on POSIX (Windows writes text with 0x0D 0x0A).
+  Outcome Run(const std::string& args) {
+    Outcome run = Glossmith(args);
+    std::erase(run.out, '\r');
+    return run;
+  }
 };
 
 TEST_F(GlossmithQualityCli, StatsAndCheckOfATable) {
-  Outcome run = Glossmith("stats " + Tables());
+  Outcome run = Run("stats " + Tables());
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out,
             "translated 2 of 3 entries (66.7 %)\n"
             "translated 11 of 12 characters of English text (91.7 %)\n");
-  run = Glossmith("check " + Tables());
+  run = Run("check " + Tables());
   EXPECT_EQ(run.status, 3) << run.err;
   EXPECT_EQ(run.out, "2: placeholders: missing %d; not in the English text %s\nChecks: 1 placeholders\n");
   // An edited text in its place: its fault mended, another made.
   Write("edited.txt", B("Spiel\0Game\r\nTor %d\0Goal %d\r\n\xC5\x99\0x\r\n"sv));
-  run = Glossmith("check " + Tables() + " --text " + Path("edited.txt"));
+  run = Run("check " + Tables() + " --text " + Path("edited.txt"));
   EXPECT_EQ(run.status, 3) << run.err;
   EXPECT_EQ(run.out,
             "3: characters: U+0159 \xC5\x99 is in none of the game's tables read\nChecks: 1 characters\n");
   Write("edited.txt", B("Spiel\0Game\r\nTor %d\0Goal %d\r\nx\0x\r\n"sv));
-  run = Glossmith("check " + Tables() + " --text " + Path("edited.txt"));
+  run = Run("check " + Tables() + " --text " + Path("edited.txt"));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "Checks: nothing found\n");
-  EXPECT_EQ(Glossmith("stats " + Tables() + " --text " + Path("edited.txt")).out.substr(0, 34),
+  EXPECT_EQ(Run("stats " + Tables() + " --text " + Path("edited.txt")).out.substr(0, 34),
             "translated 2 of 3 entries (66.7 %)");
 }
 
@@ -174,7 +180,8 @@ TEST_F(GlossmithQualityCli, WrongCommandLinesAndErrorsAreNoFindings) {
   }
   EXPECT_EQ(Glossmith("check " + Tables() + " --max-growth 5").status, 3);
   EXPECT_EQ(Glossmith("stats " + Tables() + " --game x").status, 2);
-  Outcome run = Glossmith("check " + Tables() + " --game " + Path("nowhere"));
+  std::filesystem::create_directories(dir_ / "nogame" / "fe");
+  Outcome run = Glossmith("check " + Tables() + " --game " + Path("nogame"));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("error 53"), std::string::npos) << run.err;
   Write("edited.txt", B("Spiel\0Game\r\n"sv));
