@@ -90,7 +90,7 @@ int Transcode(const Args& given, bool decode) {
   return 0;
 }
 
-// --max-growth: a factor above 1.
+// --max-growth: a factor of at least 1.
 double TakeGrowth(Args& args, double fallback) {
   const std::string text = TakeOption(args, "--max-growth");
   if (text.empty()) return fallback;
