@@ -16,6 +16,7 @@ struct Command {
   const char* usage;    // arguments, shown by --help
   const char* summary;  // one line
   int (*run)(const Args& args);
+  const char* details = nullptr;  // more, shown by the command's own --help
 };
 
 // Raised for a wrong command line; main prints the message and the usage.
@@ -39,6 +40,12 @@ int RunExport(const Args& args);
 int RunImport(const Args& args);
 int RunDecode(const Args& args);
 int RunEncode(const Args& args);
+// The progress and the checks of a translation (format_commands.cpp).
+int RunStats(const Args& args);
+int RunCheck(const Args& args);
+// The exit status of a check that found something; errors exit with 1, a
+// wrong command line with 2.
+inline constexpr int kFindingsStatus = 3;
 
 // PO files for translation tools (po_commands.cpp; a build without GNU
 // gettext's libgettextpo has po_commands_unavailable.cpp, which says so).
