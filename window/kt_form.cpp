@@ -154,8 +154,9 @@ void KTform::Command1_Click() {
           [this] {
             view_.Combo1().SetLocked(true);
             view_.Combo2().SetLocked(true);
-            view_.Command1().SetEnabled(false);
+            // The next button first, so that the keyboard focus moves on to it.
             view_.Command2().SetEnabled(true);
+            view_.Command1().SetEnabled(false);
             view_.Check1().SetEnabled(false);
             view_.List1().Clear();
             SetStatusLine(0, " ...The file " + CurrentFileName(*this) + " is open now!");
@@ -166,8 +167,8 @@ void KTform::Command1_Click() {
 void KTform::Command2_Click() {
   RunStep([this] { EditInWord(m_, *this); },
           [this] {
-            view_.Command2().SetEnabled(false);
             view_.Command3().SetEnabled(true);
+            view_.Command2().SetEnabled(false);
             SetStatusLine(1, " ...You have saved the file?");
             view_.List1().AddItem("Press button 'Save changes'.");
           });
