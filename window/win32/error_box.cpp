@@ -19,8 +19,8 @@ bool EndsWithChm(const std::string& path) {
   return extension == ".chm";
 }
 
-// The help of the box being shown. The message box calls back without a
-// word of its own, and only one box is shown at a time on a thread.
+// The help of the box being shown: the message box's callback gets nothing
+// of the caller's, and a thread shows one box at a time.
 struct BoxHelp {
   HWND owner;
   const std::string& helpFile;
@@ -30,8 +30,9 @@ struct BoxHelp {
 thread_local const BoxHelp* t_shownBox = nullptr;
 
 void CALLBACK HelpPressed(LPHELPINFO) {
-  if (t_shownBox != nullptr)
+  if (t_shownBox != nullptr) {
     t_shownBox->viewer(t_shownBox->owner, t_shownBox->helpFile, t_shownBox->helpContext);
+  }
 }
 
 }  // namespace

@@ -284,7 +284,10 @@ LRESULT CALLBACK KTformWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam
 LRESULT KTformWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (lParam != 0) Notified(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+      // While a step runs, messages reach the window only from other programs
+      // (the word processor's calls let through nothing of the user's): the
+      // step runs to its end before the window reacts.
+      if (lParam != 0 && !busy_) Notified(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
       return 0;
     case WM_DRAWITEM: Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_CTLCOLORLISTBOX:
@@ -310,7 +313,9 @@ LRESULT KTformWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
-    case WM_CLOSE: Close(); return 0;
+    case WM_CLOSE:
+      if (!busy_) Close();
+      return 0;
     default: break;
   }
   return ::DefWindowProcA(hwnd_, message, wParam, lParam);
