@@ -66,7 +66,7 @@ HANDLE Start(const std::vector<std::string>& argv, const std::string& out, const
   PROCESS_INFORMATION process{};
   if (!::CreateProcessA(ProgramFile(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                         nullptr, &startup, &process)) {
-    throw std::runtime_error("cannot start " + argv[0]);
+    throw std::runtime_error("cannot start " + argv[0] + ", error " + std::to_string(::GetLastError()));
   }
   ::CloseHandle(process.hThread);
   return process.hProcess;
