@@ -2,8 +2,8 @@
 // of the test run): start-up on an installed sample game, "Extract", then
 // "Edit in MS Word", which ends in error 429 through the error report where
 // Word is not installed; the program then ends and the work files are gone.
-// Screenshots of the window idle and after "Extract" go to the screenshots
-// folder.
+// Screenshots of the window idle and after "Extract", and of the error box,
+// go to the screenshots folder.
 #include <gtest/gtest.h>
 
 #include "tests/window/window_test_support.h"
@@ -138,6 +138,7 @@ TEST(Kt06Program, ExtractsAndReportsTheWordItCannotStart) {
       0u)
       << message;
   EXPECT_NE(message.find("0x80040154"), std::string::npos) << message;
+  EXPECT_TRUE(test::WritePng(shots + "error-box.png", test::CaptureClientArea(box)));
   ::PostMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
 
   EXPECT_EQ(kt06.ExitCode(30000), 0);
