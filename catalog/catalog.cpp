@@ -46,6 +46,15 @@ bool IsStringTable(std::string_view currentFileName) {
   return KindOf(currentFileName) != FileKind::Email;
 }
 
+StoredLetters StoredLettersOf(std::string_view currentFileName) {
+  constexpr std::string_view kRussian = kLanguages[1];
+  for (const std::string_view type : kFileTypes) {
+    if (currentFileName != CurrentFileName(type, kRussian)) continue;
+    return KindOf(currentFileName) == FileKind::Game ? StoredLetters::GameCyrillic : StoredLetters::Cyrillic;
+  }
+  return StoredLetters::AsEdited;
+}
+
 std::string NativePath(std::string_view path) {
   std::string native(path);
   std::replace(native.begin(), native.end(), '\\', kPathSeparator);

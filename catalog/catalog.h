@@ -33,6 +33,15 @@ FileKind KindOf(std::string_view currentFileName);
 // True for "Front" and "Game": the kinds kept in string tables.
 bool IsStringTable(std::string_view currentFileName);
 
+// How the tables of a current file name store their letters. The French file
+// slot holds Russian, its Cyrillic letters in a byte form of their own: one
+// for "Game" tables, one for "Front" tables and the e-mail data. The English
+// template copy of a cycle is read as its work table is. Every other table
+// holds its text as the user edits it (UTF-8), Latin letters with their
+// diacritics included.
+enum class StoredLetters { AsEdited, Cyrillic, GameCyrillic };
+StoredLetters StoredLettersOf(std::string_view currentFileName);
+
 // A path written with "\" as the separator, in the platform's own form.
 std::string NativePath(std::string_view path);
 

@@ -24,14 +24,14 @@ constexpr size_t kLongestTag = 32767;
 constexpr size_t kShortestRecord = kValuesSize + 2;
 
 // Reads the Tag at position, its zero byte included; returns the position after it.
-size_t ReadTag(std::span<const uint8_t> file, size_t position, Bytes& tag, std::string_view currentFileName) {
+size_t ReadTag(std::span<const uint8_t> file, size_t position, Bytes& tag, std::string_view fileName) {
   const size_t left = file.size() - position;
   const size_t searched = std::min(left, kLongestTag);
   const auto* begin = file.data() + position;
   const auto* zero = static_cast<const uint8_t*>(std::memchr(begin, 0, searched));
   if (zero == nullptr) {
     if (left > kLongestTag) RaiseRuntime(rt::Overflow);
-    RaiseUnknownFormat(currentFileName);
+    RaiseUnknownFormat(fileName);
   }
   tag.assign(begin, zero + 1);
   return position + tag.size();
@@ -43,24 +43,12 @@ int64_t StringOffset(int32_t stringArea, int32_t offset) {
   return CheckedAdd(CheckedAdd(stringArea, offset), 1) - 1;
 }
 
-std::string RecordName(size_t r, size_t count) {
-  return "record " + std::to_string(r + 1) + " of " + std::to_string(count);
-}
-
-// Passes one line of the text: its work part, moved into the string area
-// when intoArea, is handed to take, and the rest of the line is skipped. A
-// line must hold its separator and end with 0x0A.
-template <typename Take>
-void TakeLine(WorkPartsInPlace& lines, bool intoArea, std::string_view textName, size_t r, size_t count,
-              Take take) {
-  std::span<uint8_t> part;
-  if (!lines.Next(part, intoArea)) {
-    RaiseUnknownFormat(textName, "the text ends before the separator of a line of " + RecordName(r, count));
-  }
-  take(part);
-  if (!lines.SkipToLineEnd()) {
-    RaiseUnknownFormat(textName, "the text ends before the line end of a line of " + RecordName(r, count));
-  }
+// The number of lines the text of records has: a heading line and a line per
+// string for each.
+size_t LinesOf(const std::vector<EmailRecord>& records) {
+  size_t lines = 0;
+  for (const EmailRecord& record : records) lines += 1 + record.Offsets.size();
+  return lines;
 }
 
 // Writes a record as the file holds it at p; returns the position after it.
@@ -83,15 +71,15 @@ struct EmailTwins {
 // Reads both files into twins, over the records that the last export left in
 // state, so that their storage serves again.
 void ReadEmailTwins(EmailTwins& twins, FormatState& state, const ConversionFiles& files,
-                    std::string_view currentFileName, const FieldCodec& codec) {
+                    const FieldCodec& codec) {
   state.EmailCount = 0;
   twins.English.Records = std::move(state.EnglishRecords);
   twins.Work.Records = std::move(state.LanguageRecords);
   ReadWholeFile(files.WorkTablePath, twins.WorkFile);
   ReadWholeFile(files.TemplateCopyPath, twins.EnglishFile);
-  ReadEmailData(twins.EnglishFile, currentFileName, codec, twins.English);
-  ReadEmailData(twins.WorkFile, currentFileName, codec, twins.Work);
-  CheckEmailTwins(twins.Work, twins.English, currentFileName);
+  ReadEmailData(twins.EnglishFile, files.TemplateName(), codec, twins.English);
+  ReadEmailData(twins.WorkFile, files.WorkTableName(), codec, twins.Work);
+  CheckEmailTwins(twins.Work, twins.English, files.WorkTableName());
 }
 
 // The import's work, in place in text (the whole text file): the string
@@ -102,23 +90,28 @@ void ReadEmailTwins(EmailTwins& twins, FormatState& state, const ConversionFiles
 Bytes RecordsFromText(std::vector<EmailRecord>& records, std::span<uint8_t> text, std::string_view textName,
                       const FieldCodec& codec, std::span<uint8_t>& area) {
   constexpr auto kLargest = static_cast<size_t>(std::numeric_limits<int32_t>::max());
-  WorkPartsInPlace parts(text);
+  const EditedText lines = CheckEditedText(text, textName);
+  if (const size_t expected = LinesOf(records); lines.Lines != expected) {
+    RaiseLineCount(textName, lines.Lines,
+                   std::to_string(expected) + " headings and strings of " + std::to_string(records.size()) +
+                       " e-mail records");
+  }
+  WorkPartsInPlace parts(text, lines);
   JoinedFields fields;
-  for (size_t r = 0; r < records.size(); ++r) {
-    EmailRecord& record = records[r];
-    TakeLine(parts, false, textName, r, records.size(), [&](std::span<uint8_t> part) {
-      record.Heading.assign(part.begin(), part.end());
-      record.Heading.push_back(0x00);
-      codec.EncodeField(record.Heading);
-    });
+  for (EmailRecord& record : records) {
+    const std::span<uint8_t> heading = parts.Next(false);
+    record.Heading.assign(heading.begin(), heading.end());
+    record.Heading.push_back(0x00);
+    codec.EncodeField(record.Heading);
+    parts.SkipToLineEnd();
     // One line per string; the count is the record's Values[2], which sized Offsets.
     for (int32_t& offset : record.Offsets) {
-      TakeLine(parts, true, textName, r, records.size(), [&](std::span<uint8_t> part) {
-        const auto position = static_cast<size_t>(part.data() - text.data());
-        if (position + part.size() >= kLargest) RaiseRuntime(rt::Overflow);
-        offset = static_cast<int32_t>(position);
-        fields.Add(part, position + part.size());
-      });
+      const std::span<uint8_t> part = parts.Next();
+      const auto position = static_cast<size_t>(part.data() - text.data());
+      if (position + part.size() >= kLargest) RaiseRuntime(rt::Overflow);
+      offset = static_cast<int32_t>(position);
+      fields.Add(part, position + part.size());
+      parts.SkipToLineEnd();
     }
   }
   area = parts.Area();
@@ -149,33 +142,32 @@ void KeepRecords(FormatState& state, EmailTwins& twins, std::string_view current
 }  // namespace
 
 size_t ReadEmailRecord(std::span<const uint8_t> file, size_t position, EmailRecord& record,
-                       std::string_view currentFileName, const FieldCodec& codec) {
-  if (file.size() - position < kValuesSize) RaiseUnknownFormat(currentFileName);
+                       std::string_view fileName, const FieldCodec& codec) {
+  if (file.size() - position < kValuesSize) RaiseUnknownFormat(fileName);
   for (size_t i = 0; i < record.Values.size(); ++i) record.Values[i] = LoadInt32(file, position + 4 * i);
-  position = ReadTag(file, position + kValuesSize, record.Tag, currentFileName);
+  position = ReadTag(file, position + kValuesSize, record.Tag, fileName);
   record.Heading.clear();
   position = codec.ReadField(file, static_cast<int64_t>(position), record.Heading);
   const int32_t strings = record.Values[2];
   if (strings < 0 || static_cast<uint64_t>(strings) * 4 > file.size() - position) {
-    RaiseUnknownFormat(currentFileName);
+    RaiseUnknownFormat(fileName);
   }
   record.Offsets.resize(static_cast<size_t>(strings));
   for (size_t k = 0; k < record.Offsets.size(); ++k) record.Offsets[k] = LoadInt32(file, position + 4 * k);
   return position + 4 * record.Offsets.size();
 }
 
-EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileName,
-                        const FieldCodec& codec) {
+EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view fileName, const FieldCodec& codec) {
   EmailData data;
-  ReadEmailData(file, currentFileName, codec, data);
+  ReadEmailData(file, fileName, codec, data);
   return data;
 }
 
-void ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileName, const FieldCodec& codec,
+void ReadEmailData(std::span<const uint8_t> file, std::string_view fileName, const FieldCodec& codec,
                    EmailData& data) {
-  if (file.size() < kFileHeader) RaiseUnknownFormat(currentFileName);
+  if (file.size() < kFileHeader) RaiseUnknownFormat(fileName);
   const int32_t count = LoadInt32(file, 0);
-  if (count < 0) RaiseUnknownFormat(currentFileName);
+  if (count < 0) RaiseUnknownFormat(fileName);
   data.File = file;
   data.StringArea = LoadInt32(file, 4);
   // A count larger than the file can hold fails at the first record past
@@ -184,16 +176,16 @@ void ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileNa
   size_t position = kFileHeader;
   for (size_t r = 0; r < static_cast<size_t>(count); ++r) {
     EmailRecord& record = r < data.Records.size() ? data.Records[r] : data.Records.emplace_back();
-    position = ReadEmailRecord(file, position, record, currentFileName, codec);
+    position = ReadEmailRecord(file, position, record, fileName, codec);
   }
   data.Records.resize(static_cast<size_t>(count));
 }
 
-void CheckEmailTwins(const EmailData& work, const EmailData& english, std::string_view currentFileName) {
-  if (work.Records.size() != english.Records.size()) RaiseUnknownFormat(currentFileName);
+void CheckEmailTwins(const EmailData& work, const EmailData& english, std::string_view fileName) {
+  if (work.Records.size() != english.Records.size()) RaiseUnknownFormat(fileName);
   for (size_t r = 0; r < english.Records.size(); ++r) {
     if (work.Records[r].Offsets.size() != english.Records[r].Offsets.size()) {
-      RaiseUnknownFormat(currentFileName);
+      RaiseUnknownFormat(fileName);
     }
   }
 }
@@ -245,7 +237,7 @@ void ReadEmailState(FormatState& state, const ConversionFiles& files, std::strin
                     KtLibrary& kt) {
   state.EmailExported.clear();  // a failed read leaves nothing to import
   EmailTwins twins;
-  ReadEmailTwins(twins, state, files, currentFileName, FieldCodec(currentFileName, kt));
+  ReadEmailTwins(twins, state, files, FieldCodec(currentFileName, kt));
   KeepRecords(state, twins, currentFileName);
 }
 
@@ -254,7 +246,7 @@ void EmailExport(FormatState& state, const ConversionFiles& files, std::string_v
   state.EmailExported.clear();  // a failed export leaves nothing to import
   const FieldCodec codec(currentFileName, kt);
   EmailTwins twins;
-  ReadEmailTwins(twins, state, files, currentFileName, codec);
+  ReadEmailTwins(twins, state, files, codec);
   TextFileSink text(files.TextFilePath);
   EmailText(twins.Work, twins.English, codec, text);
   text.Commit();

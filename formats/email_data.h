@@ -11,8 +11,9 @@
 //
 // Text file: per record one heading line, then one line per string of the
 // English record; each line is the work text in edit form, 0x00, the English
-// text in edit form, 0x0D 0x0A. The import skips the first three bytes and
-// takes each line's text up to its 0x00.
+// text in edit form, 0x0D 0x0A. The import skips the byte-order mark that
+// the word processor's save puts first, when there is one, and takes each
+// line's text up to its 0x00.
 #pragma once
 
 #include <cstdint>
@@ -37,24 +38,23 @@ struct EmailData {
 
 // Reads one record from position on: Values, Tag, Heading (in edit form) and
 // Offsets; returns the position directly after its last offset. Error 7777
-// naming the current file name when the record runs past the end of the
+// naming the file by fileName when the record runs past the end of the
 // file or its string count is negative; error 6 when the Tag holds more than
 // 32,767 bytes, its zero byte included.
 size_t ReadEmailRecord(std::span<const uint8_t> file, size_t position, EmailRecord& record,
-                       std::string_view currentFileName, const FieldCodec& codec);
+                       std::string_view fileName, const FieldCodec& codec);
 
 // Reads the record count, S and every record, sequentially from offset 8.
 // Error 7777 when the file is shorter than its counts say.
-EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileName,
-                        const FieldCodec& codec);
+EmailData ReadEmailData(std::span<const uint8_t> file, std::string_view fileName, const FieldCodec& codec);
 // The same into data, over the records it holds, whose storage serves again.
-void ReadEmailData(std::span<const uint8_t> file, std::string_view currentFileName, const FieldCodec& codec,
+void ReadEmailData(std::span<const uint8_t> file, std::string_view fileName, const FieldCodec& codec,
                    EmailData& data);
 
-// Error 7777 naming the current file name unless the work table has as many
+// Error 7777 naming the work table by fileName unless it has as many
 // records as the English template copy and each record as many strings as
 // its English twin.
-void CheckEmailTwins(const EmailData& work, const EmailData& english, std::string_view currentFileName);
+void CheckEmailTwins(const EmailData& work, const EmailData& english, std::string_view fileName);
 
 // The text file of twin e-mail data files (checked by CheckEmailTwins;
 // error 9 when a work record lacks a string of its English twin).
@@ -62,9 +62,10 @@ void EmailText(const EmailData& work, const EmailData& english, const FieldCodec
 
 // A new e-mail data file from an edited text: each record keeps its Values
 // and Tag and gets its Heading (stored form, with its zero byte) and Offsets
-// from the text, rewritten in records. Error 7777 naming textName and the
-// record when the text ends before a line's separator or line end; lines
-// after the last record are ignored.
+// from the text, rewritten in records. Error 7777 naming textName when the
+// text fails CheckEditedText or has not exactly one line per heading and per
+// string of the records (a row added or removed would shift every later text
+// into another place); records are then left as they were.
 Bytes EmailDataFromText(std::vector<EmailRecord>& records, std::span<const uint8_t> text,
                         std::string_view textName, const FieldCodec& codec);
 

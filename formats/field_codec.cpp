@@ -52,6 +52,18 @@ void EachString(std::span<uint8_t> bytes, KtLibrary& kt, LibraryOperation operat
   }
 }
 
+// The mapping a table's letters ask for: game for the French slot's "Game"
+// table, library for its other tables, none for every other table.
+template <typename Library>
+void MapLetters(StoredLetters letters, std::span<uint8_t> bytes, void (*game)(std::span<uint8_t>),
+                Library library) {
+  if (letters == StoredLetters::GameCyrillic) {
+    game(bytes);
+  } else if (letters == StoredLetters::Cyrillic) {
+    library(bytes);
+  }
+}
+
 void PutPair(uint8_t* p, uint32_t w) {
   p[0] = static_cast<uint8_t>(w >> 8);
   p[1] = static_cast<uint8_t>(w);
@@ -83,35 +95,23 @@ void GameEncode(std::span<uint8_t> bytes) {
   }
 }
 
-bool IsGameFileName(std::string_view currentFileName) {
-  return currentFileName.substr(0, 4) == "Game";
-}
-
 FieldCodec::FieldCodec(std::string_view currentFileName, KtLibrary& kt)
-    : game_(IsGameFileName(currentFileName)), kt_(kt) {}
+    : letters_(StoredLettersOf(currentFileName)), kt_(kt) {}
 
 void FieldCodec::Decode(std::span<uint8_t> bytes) const {
-  if (game_) {
-    GameDecode(bytes);
-  } else {
-    EachString(bytes, kt_, &KtLibrary::DeCoder);
-  }
+  MapLetters(letters_, bytes, GameDecode, [&](auto b) { EachString(b, kt_, &KtLibrary::DeCoder); });
 }
 
 void FieldCodec::Encode(std::span<uint8_t> bytes) const {
-  if (game_) {
-    GameEncode(bytes);
-  } else {
-    EachString(bytes, kt_, &KtLibrary::ReCoder);
-  }
+  MapLetters(letters_, bytes, GameEncode, [&](auto b) { EachString(b, kt_, &KtLibrary::ReCoder); });
 }
 
 void FieldCodec::DecodeJoined(std::span<uint8_t> bytes) const {
-  game_ ? GameDecode(bytes) : CallLibrary(kt_, &KtLibrary::DeCoder, bytes);
+  MapLetters(letters_, bytes, GameDecode, [&](auto b) { CallLibrary(kt_, &KtLibrary::DeCoder, b); });
 }
 
 void FieldCodec::EncodeJoined(std::span<uint8_t> bytes) const {
-  game_ ? GameEncode(bytes) : CallLibrary(kt_, &KtLibrary::ReCoder, bytes);
+  MapLetters(letters_, bytes, GameEncode, [&](auto b) { CallLibrary(kt_, &KtLibrary::ReCoder, b); });
 }
 
 std::span<const uint8_t> FieldCodec::StoredString(std::span<const uint8_t> file, int64_t offset) {

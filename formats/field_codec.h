@@ -1,8 +1,10 @@
 // The string field codec: turns a string as the game's file holds it (stored
-// form) into the UTF-8 text the user edits (edit form), and back. Tables of
-// type "Game" use their own byte-pair mapping; every other type goes through
-// the transcoding library kt. Every conversion keeps the buffer's length, so
-// offsets computed before and after a conversion agree.
+// form) into the UTF-8 text the user edits (edit form), and back. Only the
+// tables of the French slot, which hold Russian, store their letters in a
+// form of their own (see StoredLettersOf): "Game" tables have their own
+// byte-pair mapping, the others go through the transcoding library kt. Every
+// other table keeps its bytes as they are. Every conversion keeps the
+// buffer's length, so offsets computed before and after a conversion agree.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalog/catalog.h"
 #include "common/file.h"
 #include "formats/kt_library.h"
 
@@ -25,21 +28,16 @@ void GameDecode(std::span<uint8_t> bytes);
 // The "Game" mapping, edit form to stored form, in place.
 void GameEncode(std::span<uint8_t> bytes);
 
-// True when the current file name selects the "Game" mapping: it begins with
-// "Game", letter case included.
-bool IsGameFileName(std::string_view currentFileName);
-
 class FieldCodec {
  public:
   // The codec of the table named by the current file name; the library is
-  // used (and loaded) only when a non-"Game" field needs it.
+  // used (and loaded) only when a field of the French slot's "Front" table
+  // or e-mail data needs it.
   FieldCodec(std::string_view currentFileName, KtLibrary& kt);
 
-  bool IsGame() const noexcept { return game_; }
-
-  // The type's byte-pair mapping over a whole buffer, without masking:
-  // GameDecode or DeCoder, GameEncode or ReCoder. Zero bytes always stay:
-  // the library runs on each zero-terminated string on its own.
+  // The table's byte-pair mapping over a whole buffer, without masking:
+  // GameDecode or DeCoder, GameEncode or ReCoder, or none. Zero bytes always
+  // stay: the library runs on each zero-terminated string on its own.
   void Decode(std::span<uint8_t> bytes) const;
   void Encode(std::span<uint8_t> bytes) const;
 
@@ -79,7 +77,7 @@ class FieldCodec {
   void EncodeField(std::span<uint8_t> bytes) const;
 
  private:
-  bool game_;
+  StoredLetters letters_;
   KtLibrary& kt_;
 };
 

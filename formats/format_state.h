@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/file.h"
+#include "common/fs.h"
 
 namespace gs {
 
@@ -16,6 +17,11 @@ struct ConversionFiles {
   std::string WorkTablePath;     // the table of the selected language
   std::string TemplateCopyPath;  // its English template copy
   std::string TextFilePath;      // the text file exchanged with the word processor
+
+  // The names that errors give the two tables, so that a damaged English
+  // template is told from a damaged work table: their file names.
+  std::string WorkTableName() const { return WorkTablePath.substr(DirectoryOf(WorkTablePath).size()); }
+  std::string TemplateName() const { return TemplateCopyPath.substr(DirectoryOf(TemplateCopyPath).size()); }
 };
 
 // One record of an e-mail data file.

@@ -32,38 +32,32 @@ size_t StringAreaBase(std::span<const uint8_t> headerBlock) {
 }
 
 // The import's work, in place: table holds base bytes of room for the header
-// block and the offset table, followed by the text. Fills the room, gathers
-// the lines' work parts behind it as the string area and encodes them;
-// returns the table's size. A text with another number of lines than the
-// header block's count is refused (error 7777 naming textName), so the
-// string area begins at base whenever the table is kept.
+// block and the offset table, followed by the text. Checks the text, fills
+// the room, gathers the lines' work parts behind it as the string area and
+// encodes them; returns the table's size. A text that fails the check, or
+// has another number of lines than the header block's count, is refused
+// (error 7777 naming textName) before any of it is taken.
 size_t TableFromText(std::span<const uint8_t> headerBlock, std::span<uint8_t> table, size_t base,
                      std::string_view textName, const FieldCodec& codec) {
   const int32_t count = LoadInt32(headerBlock, kCountField);
+  const std::span<uint8_t> text = table.subspan(base);
+  const EditedText lines = CheckEditedText(text, textName);
+  if (lines.Lines != static_cast<size_t>(count)) {
+    RaiseLineCount(textName, lines.Lines, std::to_string(count) + " entries of the English table");
+  }
   const size_t offsetTable = headerBlock.size();
   // A string's offset, base + its position in the string area, must stay a
   // 32-bit number.
   const size_t lastOffset = static_cast<size_t>(std::numeric_limits<int32_t>::max());
-  WorkPartsInPlace parts(table.subspan(base));
+  WorkPartsInPlace parts(text, lines);
   JoinedFields fields;
-  size_t k = 0;
-  while (!parts.AtEnd()) {
-    std::span<uint8_t> part;
-    const bool separated = parts.Next(part);
+  for (size_t k = 0; k < lines.Lines; ++k) {
+    const std::span<uint8_t> part = parts.Next();
     const auto position = static_cast<size_t>(part.data() - table.data());
+    if (position > lastOffset) RaiseRuntime(rt::Overflow);
     fields.Add(part, position - base + part.size());
-    // Bytes after the last separator start no entry; they follow the last string.
-    if (!separated) break;
-    if (k < static_cast<size_t>(count)) {
-      if (position > lastOffset) RaiseRuntime(rt::Overflow);
-      StoreInt32(table.data() + offsetTable + 4 * k, static_cast<int32_t>(position));
-    }
-    ++k;
+    StoreInt32(table.data() + offsetTable + 4 * k, static_cast<int32_t>(position));
     parts.SkipToLineEnd();
-  }
-  if (k != static_cast<size_t>(count)) {
-    RaiseUnknownFormat(textName, std::to_string(k) + " lines with a separator for " + std::to_string(count) +
-                                     " entries of the English table");
   }
   std::memcpy(table.data(), headerBlock.data(), headerBlock.size());
   fields.Encode(codec, parts.Area());
@@ -78,12 +72,12 @@ void KeepHeaderBlock(FormatState& state, const StringTable& english, std::string
 
 }  // namespace
 
-StringTable::StringTable(std::span<const uint8_t> file, std::string_view currentFileName) : file_(file) {
-  if (file.size() < kFixedHeader) RaiseUnknownFormat(currentFileName);
+StringTable::StringTable(std::span<const uint8_t> file, std::string_view fileName) : file_(file) {
+  if (file.size() < kFixedHeader) RaiseUnknownFormat(fileName);
   count_ = LoadInt32(file, kCountField);
-  if (count_ < 1) RaiseUnknownFormat(currentFileName);
+  if (count_ < 1) RaiseUnknownFormat(fileName);
   offsetTable_ = static_cast<size_t>(CheckedAdd(kFixedHeader, CheckedMul(4, count_)));
-  if (offsetTable_ + 4 * static_cast<uint64_t>(count_) > file.size()) RaiseUnknownFormat(currentFileName);
+  if (offsetTable_ + 4 * static_cast<uint64_t>(count_) > file.size()) RaiseUnknownFormat(fileName);
 }
 
 int32_t StringTable::OffsetOf(int32_t entry) const {
@@ -134,8 +128,8 @@ void ReadStringTableState(FormatState& state, const ConversionFiles& files,
   FileBytes work, english;
   ReadWholeFile(files.WorkTablePath, work);
   ReadWholeFile(files.TemplateCopyPath, english);
-  StringTable(work, currentFileName);  // checked as the export checks it
-  KeepHeaderBlock(state, StringTable(english, currentFileName), currentFileName);
+  StringTable(work, files.WorkTableName());  // checked as the export checks it
+  KeepHeaderBlock(state, StringTable(english, files.TemplateName()), currentFileName);
 }
 
 void StringTableExport(FormatState& state, const ConversionFiles& files, std::string_view currentFileName,
@@ -144,8 +138,8 @@ void StringTableExport(FormatState& state, const ConversionFiles& files, std::st
   FileBytes work, english;
   ReadWholeFile(files.WorkTablePath, work);
   ReadWholeFile(files.TemplateCopyPath, english);
-  const StringTable workTable(work, currentFileName);
-  const StringTable englishTable(english, currentFileName);
+  const StringTable workTable(work, files.WorkTableName());
+  const StringTable englishTable(english, files.TemplateName());
   TextFileSink text(files.TextFilePath);
   StringTableText(workTable, englishTable, FieldCodec(currentFileName, kt), text);
   text.Commit();

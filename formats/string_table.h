@@ -13,8 +13,8 @@
 //
 // Text file: one line per English entry, in entry order: the work table's
 // string in edit form, 0x00, the English string in edit form, 0x0D 0x0A.
-// The import skips the first three bytes (the byte-order mark the word
-// processor adds) and takes each line's text up to its 0x00.
+// The import skips the byte-order mark that the word processor's save puts
+// first, when there is one, and takes each line's text up to its 0x00.
 #pragma once
 
 #include <cstdint>
@@ -32,10 +32,10 @@ namespace gs {
 // A string table held in memory, its count and tables checked against its size.
 class StringTable {
  public:
-  // Raises error 7777 (naming the current file name) when the count is below
+  // Raises error 7777 (naming the file by fileName) when the count is below
   // 1 or the entry and offset tables run past the end of the file, and
   // error 6 when 16 + 4 x count leaves the 32-bit range.
-  StringTable(std::span<const uint8_t> file, std::string_view currentFileName);
+  StringTable(std::span<const uint8_t> file, std::string_view fileName);
 
   std::span<const uint8_t> File() const noexcept { return file_; }
   int32_t Count() const noexcept { return count_; }
@@ -61,9 +61,9 @@ void StringTableText(const StringTable& work, const StringTable& english, const 
 
 // A new work table from an edited text file: the header block, one offset
 // per line and the lines' work strings in stored form, back to back. Raises
-// error 7777 naming textName when the number of lines with a separator
-// differs from the count inside the header block, and error 9 when the
-// header block is not one (16 + 4 x count bytes).
+// error 7777 naming textName when the text fails CheckEditedText or its
+// number of lines differs from the count inside the header block, and error
+// 9 when the header block is not one (16 + 4 x count bytes).
 Bytes StringTableFromText(std::span<const uint8_t> headerBlock, std::span<const uint8_t> text,
                           std::string_view textName, const FieldCodec& codec);
 

@@ -8,6 +8,7 @@
 
 #include "common/error.h"
 #include "common/file.h"
+#include "common/utf8.h"
 #include "formats/kt_library.h"
 
 namespace gs::fuzz {
@@ -44,6 +45,10 @@ void Succeeding(Fn fn, const char* promise) {
     std::fprintf(stderr, "error %d: %s\n", static_cast<int>(e.Number()), e.Description().c_str());
     Broken(promise);
   }
+}
+
+inline bool IsUtf8(std::span<const uint8_t> text) {
+  return FindInvalidUtf8({reinterpret_cast<const char*>(text.data()), text.size()}) == std::string_view::npos;
 }
 
 inline Bytes WithByteOrderMark(std::span<const uint8_t> text) {

@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const gs::Error&) {
     // Control characters in a cell: refused, never dropped.
   }
-  document.GoToLine(1, static_cast<int32_t>(size));
+  document.SelectCell(1, static_cast<int32_t>(size % document.TableRows(1)) + 1, 1);
+  document.Collapse(static_cast<int32_t>(size % 2));
   (void)document.Information(14);
   document.ConvertToText(1, nul);
   document.EndOfStory();

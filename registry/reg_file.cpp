@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/error.h"
+#include "common/utf8.h"
 
 namespace gs {
 
@@ -55,24 +56,6 @@ bool ParseHex(std::string_view s, size_t maxDigits, uint32_t& out) {
     out = out << 4 | static_cast<uint32_t>(d);
   }
   return true;
-}
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | cp >> 6);
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | cp >> 12);
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | cp >> 18);
-    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 // regedit's own exports are UTF-16LE; the hive keeps text as UTF-8.

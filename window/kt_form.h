@@ -1,32 +1,33 @@
 // KTform: the program's only window. Its start-up finds the game and restores
 // the last choices; its three buttons run the editing cycle of KTmain, and its
-// states keep the cycle in order.
+// states keep the cycle in order. What the handlers do lives here, apart from
+// any toolkit; a view (window/qt, window/win32) holds the controls and calls
+// the handlers on the user's events.
 #pragma once
 
-#include <QLabel>
-#include <QPushButton>
-#include <QWidget>
+#include <cstdint>
+#include <string>
 
-#include "window/controls.h"
+#include "window/kt_form_view.h"
 #include "workflow/ktmain.h"
-
-class QGroupBox;
 
 namespace gs {
 
-class KTform : public QWidget, public MainWindow {
-  Q_OBJECT
+class KTform : public MainWindow {
  public:
-  // The window with its controls laid out; nothing is read yet. The state of
-  // KTmain comes with the window, so a test can give its own word processor.
-  explicit KTform(KTmain state = KTmain());
+  // The form over its view; nothing is read yet. The state of KTmain comes
+  // with the form, so a test can give its own word processor.
+  explicit KTform(KTformView& view, KTmain state = KTmain());
   ~KTform() override;
+  KTform(const KTform&) = delete;
+  KTform& operator=(const KTform&) = delete;
 
   // Start-up. Returns false when it failed: the error report has then been
   // shown and the window unloaded before it was ever shown.
   bool Form_Load();
 
-  // Handlers, named after their control and event.
+  // Handlers, named after their control and event. The three buttons run
+  // under an error trap of their own; the others under their caller's.
   void Combo1_Click();
   void Combo2_Click();
   void Check2_Click();
@@ -36,8 +37,18 @@ class KTform : public QWidget, public MainWindow {
   void RefreshWordFileOption();
   void Form_Unload();
 
+  // A user's pick in a list or change of the backup option: the handler
+  // under an error trap, so that a refused settings write ends in the report
+  // as every other failure does.
+  void UserChange(void (KTform::*handler)());
+
+  // The window is being closed, by the user or by the error report: runs
+  // Form_Unload, once. The close always goes ahead.
+  void Closing();
+
   bool Unloaded() const { return unloaded_; }
   KTmain& State() { return m_; }
+  KTformView& View() { return view_; }
 
   // MainWindow
   std::string TypeText() const override;
@@ -49,27 +60,7 @@ class KTform : public QWidget, public MainWindow {
                         int32_t helpContext) override;
   void Unload() override;
 
-  // The controls, by the names the rest of the system uses.
-  QLabel* Image1;
-  QLabel* Label1;
-  QGroupBox* Frame1;
-  QCheckBox* Check1;
-  StateCheckBox* Check2;
-  QGroupBox* Frame2;
-  QLabel* Label2;
-  LockableComboBox* Combo1;
-  QLabel* Label3;
-  LockableComboBox* Combo2;
-  StatusList* List1;
-  QPushButton* Command1;
-  QPushButton* Command2;
-  QPushButton* Command3;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
-  void LayOut();
   // Runs a handler's work under its error trap: a failure ends in the report.
   template <typename Work>
   void Trap(Work&& work);
@@ -77,13 +68,15 @@ class KTform : public QWidget, public MainWindow {
   // for its end; a failure of either ends in the report.
   template <typename Step, typename Then>
   void RunStep(Step&& step, Then&& then);
-  void SelectStoredIndex(QComboBox* combo, const char* valueName);
+  // Line n of the status list replaced, or added when the list has exactly n lines.
+  void SetStatusLine(int n, const std::string& text);
 
+  KTformView& view_;
   KTmain m_;
   bool unloaded_ = false;
 };
 
 // The version text of the label over the logo: "Ver: " major "." minor revision.
-QString VersionText(int major, int minor, int revision);
+std::string VersionText(int major, int minor, int revision);
 
 }  // namespace gs

@@ -1,8 +1,16 @@
 #include "workflow/automation_win32.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cwctype>
+#include <deque>
 #include <limits>
 #include <new>
+#include <thread>
+#include <utility>
 
 #include "common/error.h"
 
@@ -257,14 +265,17 @@ std::string DescribeHresult(HRESULT hr) {
   return text;
 }
 
-std::string Narrow(BSTR text) {
-  const UINT length = ::SysStringLen(text);
-  if (length == 0) return {};
-  const int size =
-      ::WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+std::string Narrow(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(std::min<size_t>(text.size(), std::numeric_limits<int>::max()));
+  const int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), narrow.data(), size, nullptr, nullptr);
+  ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, narrow.data(), size, nullptr, nullptr);
   return narrow;
+}
+
+std::string Narrow(BSTR text) {
+  return Narrow(std::wstring_view(text, ::SysStringLen(text)));
 }
 
 DWORD RetryRejectedCallAfter(DWORD elapsedMs, DWORD rejectType) {
@@ -272,34 +283,205 @@ DWORD RetryRejectedCallAfter(DWORD elapsedMs, DWORD rejectType) {
   return static_cast<DWORD>(-1);  // give up: the call fails with RPC_E_CALL_REJECTED
 }
 
-std::shared_ptr<Apartment> Apartment::OfThisThread() {
-  thread_local std::weak_ptr<Apartment> current;
-  if (std::shared_ptr<Apartment> apartment = current.lock()) return apartment;
-  std::shared_ptr<Apartment> apartment(new Apartment);
-  current = apartment;
-  return apartment;
+// --- the call thread
+
+struct CallThread::State {
+  std::mutex mutex;
+  std::deque<std::shared_ptr<Call>> queue;
+  // A call that ran out of time has not returned yet.
+  std::atomic<bool> busy{false};
+  HANDLE wake = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  ~State() { ::CloseHandle(wake); }
+};
+
+CallThread::CallThread() : state_(std::make_shared<State>()) {
+  if (state_->wake == nullptr) RaiseRuntime(rt::OutOfMemory, "no event for the automation thread");
+  std::thread(Loop, state_).detach();
 }
 
-Apartment::Apartment() {
-  const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  // S_OK and S_FALSE (already set up) each count and need their
-  // CoUninitialize; a multithreaded apartment set up by someone else serves
-  // as well, without a message filter (COM has none there).
-  if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) {
-    RaiseRuntime(rt::CantCreateObject, "COM could not be initialized, " + DescribeHresult(hr));
+CallThread::~CallThread() {
+  // A call without a job tells the thread to leave once it gets to it. The
+  // thread owns its state: a stuck one leaves whenever its call returns, or
+  // ends with the program; only one that is not is waited for.
+  auto leave = std::make_shared<Call>();
+  const bool wait = !state_->busy;
+  if (wait) leave->done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->queue.push_back(leave);
   }
-  uninitialize_ = SUCCEEDED(hr);
-  filterRegistered_ = SUCCEEDED(::CoRegisterMessageFilter(&g_messageFilter, &previousFilter_));
+  ::SetEvent(state_->wake);
+  if (leave->done != nullptr) {
+    ::WaitForSingleObject(leave->done, INFINITE);
+    ::CloseHandle(leave->done);
+  }
 }
 
-Apartment::~Apartment() {
-  if (filterRegistered_) {
+CallThread::Outcome CallThread::RunFor(double seconds, std::function<void(Handover&)> job) {
+  if (state_->busy) return Outcome::StillBusy;
+  auto call = std::make_shared<Call>();
+  call->job = std::move(job);
+  call->done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (call->done == nullptr) RaiseRuntime(rt::OutOfMemory, "no event for an automation call");
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->queue.push_back(call);
+  }
+  ::SetEvent(state_->wake);
+  const bool finished = WaitPainting(call->done, Milliseconds(seconds));
+  std::lock_guard lock(call->mutex);
+  ::CloseHandle(std::exchange(call->done, nullptr));
+  if (finished || call->delivered) return Outcome::Done;
+  call->waiting = false;
+  state_->busy = true;
+  return Outcome::TimedOut;
+}
+
+void CallThread::Loop(std::shared_ptr<State> state) {
+  const HRESULT initialized = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IMessageFilter* previous = nullptr;
+  const bool filtered =
+      SUCCEEDED(initialized) && SUCCEEDED(::CoRegisterMessageFilter(&g_messageFilter, &previous));
+  for (bool leaving = false; !leaving;) {
+    ::MsgWaitForMultipleObjectsEx(1, &state->wake, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // The apartment's own messages (COM's window among them).
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    while (!leaving) {
+      std::shared_ptr<Call> call;
+      {
+        std::lock_guard lock(state->mutex);
+        if (state->queue.empty()) break;
+        call = std::move(state->queue.front());
+        state->queue.pop_front();
+      }
+      leaving = !call->job;
+      if (call->job) {
+        Handover handover(*call);
+        call->job(handover);
+        call->job = nullptr;  // what it holds is released here, on this thread
+      }
+      std::lock_guard lock(call->mutex);
+      if (!call->waiting) state->busy = false;
+      if (call->done != nullptr) ::SetEvent(call->done);
+    }
+  }
+  if (filtered) {
     IMessageFilter* ours = nullptr;
-    ::CoRegisterMessageFilter(previousFilter_, &ours);
-    if (ours != nullptr) ours->Release();
-    if (previousFilter_ != nullptr) previousFilter_->Release();
+    ::CoRegisterMessageFilter(previous, &ours);
+    if (previous != nullptr) previous->Release();
   }
-  if (uninitialize_) ::CoUninitialize();
+  if (SUCCEEDED(initialized)) ::CoUninitialize();
+}
+
+::DWORD Milliseconds(double seconds) {
+  return static_cast<::DWORD>(std::clamp(seconds * 1000.0, 0.0, 4.0e9));
+}
+
+bool WaitPainting(HANDLE handle, ::DWORD ms) {
+  const ULONGLONG deadline = ::GetTickCount64() + ms;
+  for (;;) {
+    const ULONGLONG now = ::GetTickCount64();
+    const auto left =
+        static_cast<::DWORD>(now >= deadline ? 0 : std::min<ULONGLONG>(deadline - now, INFINITE - 1));
+    const ::DWORD woke =
+        ::MsgWaitForMultipleObjectsEx(handle != nullptr ? 1 : 0, &handle, left, QS_PAINT | QS_SENDMESSAGE, 0);
+    if (handle != nullptr && woke == WAIT_OBJECT_0) return true;
+    if (woke == WAIT_TIMEOUT || woke == WAIT_FAILED) return false;
+    // Paint only: clicks and keys wait until the call is over. A window that
+    // never validates itself must not keep the wait from its end.
+    MSG msg;
+    for (int k = 0; k < 100 && ::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++k) {
+      ::DispatchMessageW(&msg);
+    }
+  }
+}
+
+// --- the server's process
+
+ProcessHandle::~ProcessHandle() {
+  if (process_ != nullptr) ::CloseHandle(process_);
+}
+
+ProcessHandle::ProcessHandle(ProcessHandle&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)) {}
+
+ProcessHandle& ProcessHandle::operator=(ProcessHandle&& other) noexcept {
+  if (this != &other) {
+    if (process_ != nullptr) ::CloseHandle(process_);
+    process_ = std::exchange(other.process_, nullptr);
+  }
+  return *this;
+}
+
+bool ProcessHandle::Terminate() const noexcept {
+  return process_ != nullptr && ::TerminateProcess(process_, 1);
+}
+
+bool ProcessHandle::WaitForEnd(::DWORD ms) const {
+  return process_ != nullptr && WaitPainting(process_, ms);
+}
+
+namespace {
+
+// The file name of the program a class's LocalServer32 starts ("WINWORD.EXE"
+// of "C:\Program Files\...\WINWORD.EXE" /Automation); empty when the class
+// names none.
+std::string LocalServerProgram(const CLSID& server) {
+  wchar_t guid[40] = {};
+  if (::StringFromGUID2(server, guid, 40) == 0) return {};
+  const std::wstring key = L"CLSID\\" + std::wstring(guid) + L"\\LocalServer32";
+  wchar_t value[1024] = {};
+  LONG size = sizeof value - sizeof(wchar_t);
+  if (::RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), value, &size) != ERROR_SUCCESS) return {};
+  std::wstring command = value;
+  // The program is the quoted part, or everything up to ".exe".
+  std::wstring program;
+  if (!command.empty() && command[0] == L'"') {
+    program = command.substr(1, command.find(L'"', 1) - 1);
+  } else {
+    std::wstring lower = command;
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
+    const size_t exe = lower.find(L".exe");
+    program = exe == std::wstring::npos ? command.substr(0, command.find(L' ')) : command.substr(0, exe + 4);
+  }
+  const size_t slash = program.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) program.erase(0, slash + 1);
+  return Narrow(std::wstring_view(program));
+}
+
+// The ids of the running processes of program (compared without case).
+std::vector<::DWORD> ProcessesOf(const std::string& program) {
+  std::vector<::DWORD> ids;
+  if (program.empty()) return ids;
+  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry)) {
+    if (::lstrcmpiA(entry.szExeFile, program.c_str()) == 0) ids.push_back(entry.th32ProcessID);
+  }
+  ::CloseHandle(snapshot);
+  return ids;
+}
+
+}  // namespace
+
+ServerProcesses::ServerProcesses(const CLSID& server)
+    : program_(LocalServerProgram(server)), before_(ProcessesOf(program_)) {}
+
+ProcessHandle ServerProcesses::Started() const {
+  ::DWORD started = 0;
+  for (const ::DWORD id : ProcessesOf(program_)) {
+    if (std::find(before_.begin(), before_.end(), id) != before_.end()) continue;
+    if (started != 0) return {};
+    started = id;
+  }
+  if (started == 0) return {};
+  return ProcessHandle(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, started));
 }
 
 }  // namespace gs::com

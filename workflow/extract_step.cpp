@@ -4,13 +4,17 @@
 
 namespace gs {
 
+void ExtractTables(CatalogPaths& paths, const std::string& currentFileName) {
+  SetWorkPaths(paths, currentFileName);
+  ExtractEntry(paths, paths.GameArchivePath, currentFileName, paths.WorkTablePath);
+  ExtractEntry(paths, TemplateArchivePath(paths.WorkDir), TemplateNameOf(KindOf(currentFileName)),
+               paths.TemplateCopyPath);
+}
+
 void Extract(KTmain& m, const MainWindow& window) {
-  const std::string name = CurrentFileName(window);
-  SetWorkPaths(m, name);
   // The existing-document check box counts only while it is enabled.
   m.ReuseDocument = window.Check1Enabled() && window.Check1Checked();
-  ExtractEntry(m, m.GameArchivePath, name, m.WorkTablePath);
-  ExtractEntry(m, TemplateArchivePath(m.WorkDir), TemplateNameOf(KindOf(name)), m.TemplateCopyPath);
+  ExtractTables(m, CurrentFileName(window));
 }
 
 }  // namespace gs

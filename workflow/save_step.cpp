@@ -14,9 +14,10 @@ namespace {
 const std::string kSeparator(1, '\0');
 
 // The row at the end of the selection, and the document saved as the word
-// processor quits. Either may fail without effect, as when the user has
-// already closed it: the position then stays 1 and the kept document is what
-// the user last saved.
+// processor quits; Quit returns once it has let go of the document (or after
+// a bounded wait), so that the second one finds it free. Either may fail
+// without effect, as when the user has already closed it: the position then
+// stays 1 and the kept document is what the user last saved.
 int32_t CloseUsersWordApp(KTmain& m) {
   int32_t position = 1;
   if (m.WordApp == nullptr) return position;
@@ -41,19 +42,33 @@ void DocumentToText(KTmain& m) {
   m.WordApp->Selection().TypeBackspace();
   m.WordApp->ActiveDocument().SaveAs(m.TextFilePath, wd::FormatEncodedText, wd::EncodingUTF8,
                                      /*AllowSubstitutions*/ false);
-  m.WordApp->Quit();
+  // The text is saved; nothing is left to ask about.
+  m.WordApp->Quit(/*SaveChanges*/ false);
 }
 
 // The backup of the game archive; unlike a silent failure, a failed copy stops
 // the step before the archive is changed.
-void BackUpGameArchive(const KTmain& m) {
-  const std::string backup = m.GameArchivePath + ".bak";
-  CopyFile(m.GameArchivePath, backup,
-           "The backup copy \"" + backup + "\" could not be made; the archive \"" + m.GameArchivePath +
+void BackUpGameArchive(const CatalogPaths& paths) {
+  const std::string backup = paths.GameArchivePath + ".bak";
+  CopyFile(paths.GameArchivePath, backup,
+           "The backup copy \"" + backup + "\" could not be made; the archive \"" + paths.GameArchivePath +
                "\" was not changed");
 }
 
 }  // namespace
+
+void PutWorkTableIntoGame(const CatalogPaths& paths, const std::string& currentFileName, bool makeBackup) {
+  if (makeBackup) BackUpGameArchive(paths);
+  // A failing tool raises here, before any work file is deleted.
+  InsertEntry(paths, paths.GameArchivePath, currentFileName, paths.WorkTablePath);
+  AfterInsert(paths, paths.GameArchivePath);
+
+  DeleteFile(paths.TemplateCopyPath);
+  if (!paths.TextFilePath.empty()) DeleteFile(paths.TextFilePath);
+  DeleteFile(paths.WorkTablePath);
+
+  if (IsStringTable(currentFileName)) RefreshHeaderFile(paths, makeBackup);
+}
 
 void SaveChanges(KTmain& m, const MainWindow& window) {
   const int32_t position = CloseUsersWordApp(m);
@@ -69,17 +84,7 @@ void SaveChanges(KTmain& m, const MainWindow& window) {
   }
 
   // The backup option counts only when checked; greyed counts as off.
-  const bool makeBackup = window.Check2Value() == 1;
-  if (makeBackup) BackUpGameArchive(m);
-  // A failing tool raises here, before any work file is deleted.
-  InsertEntry(m, m.GameArchivePath, name, m.WorkTablePath);
-  AfterInsert(m, m.GameArchivePath);
-
-  DeleteFile(m.TemplateCopyPath);
-  DeleteFile(m.TextFilePath);
-  DeleteFile(m.WorkTablePath);
-
-  if (IsStringTable(name)) RefreshHeaderFile(m, makeBackup);
+  PutWorkTableIntoGame(m, name, window.Check2Value() == 1);
 }
 
 }  // namespace gs

@@ -36,12 +36,8 @@ inline constexpr int32_t OrientPortrait = 0;
 inline constexpr int32_t OrientLandscape = 1;
 inline constexpr int32_t FormatDocument = 0;
 inline constexpr int32_t FormatEncodedText = 7;
-inline constexpr int32_t GoToLine = 3;
-inline constexpr int32_t GoToFirst = 1;
-inline constexpr int32_t GoToAbsolute = 1;
-inline constexpr int32_t GoToNext = 2;
-inline constexpr int32_t GoToPrevious = 3;
-inline constexpr int32_t GoToLast = -1;
+inline constexpr int32_t CollapseEnd = 0;
+inline constexpr int32_t CollapseStart = 1;
 inline constexpr int32_t WithInTable = 12;
 inline constexpr int32_t StartOfRangeRowNumber = 13;
 inline constexpr int32_t EndOfRangeRowNumber = 14;
@@ -84,9 +80,25 @@ class WordPageSetup {
   virtual void SetOrientation(int32_t orientation) = 0;
 };
 
+class WordRows {
+ public:
+  virtual ~WordRows() = default;
+  virtual int32_t Count() = 0;
+};
+
+class WordCell {
+ public:
+  virtual ~WordCell() = default;
+  // Selects the cell's text.
+  virtual void Select() = 0;
+};
+
 class WordTable {
  public:
   virtual ~WordTable() = default;
+  virtual WordRows& Rows() = 0;
+  // The cell at row and column, counted from 1.
+  virtual WordCell& Cell(int32_t row, int32_t column) = 0;
   // Turns the table into text: one paragraph per row, its cells joined by the
   // one-character separator.
   virtual void ConvertToText(const std::string& separator) = 0;
@@ -113,9 +125,14 @@ class WordDocument {
 class WordDocuments {
  public:
   virtual ~WordDocuments() = default;
-  // Opens a file; it becomes the active document.
+  // Opens a file; it becomes the active document. confirmConversions false
+  // and noEncodingDialog true keep Word's format and encoding questions
+  // away; addToRecentFiles false keeps the file off Word's recent list.
   virtual WordDocument& Open(const std::string& fileName, std::optional<int32_t> format = {},
-                             std::optional<int32_t> encoding = {}) = 0;
+                             std::optional<int32_t> encoding = {},
+                             std::optional<bool> confirmConversions = {},
+                             std::optional<bool> addToRecentFiles = {},
+                             std::optional<bool> noEncodingDialog = {}) = 0;
 };
 
 class WordSelection {
@@ -125,8 +142,8 @@ class WordSelection {
   // Turns the selected lines into a table: one row per line, one cell per
   // field between one-character separators.
   virtual void ConvertToTable(const std::string& separator) = 0;
-  // Moves to a line (what wd::GoToLine, which wd::GoToAbsolute, count: the line).
-  virtual void GoTo(int32_t what, int32_t which, int32_t count, const std::string& name) = 0;
+  // Collapses the selection to its start (wd::CollapseStart) or end.
+  virtual void Collapse(int32_t direction) = 0;
   // Word's Information(type); wd::EndOfRangeRowNumber gives the table row at
   // the end of the selection, -1 outside a table.
   virtual int32_t Information(int32_t type) = 0;
@@ -142,14 +159,19 @@ class WordApp {
   virtual WordSelection& Selection() = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual void SetWindowState(int32_t state) = 0;
-  // Ends the application. With saveChanges true the open documents are first
-  // saved in their own format; without an argument the application ends only
-  // when nothing is left unsaved.
+  // Ends the application. With saveChanges true (wdSaveChanges) the open
+  // documents are first saved in their own format; with false
+  // (wdDoNotSaveChanges) their changes are dropped; without an argument the
+  // application ends only when nothing is left unsaved. Returns once the
+  // application has let go of its documents (its process has ended), or
+  // after a bounded wait for that, so that another one may open them.
   virtual void Quit(std::optional<bool> saveChanges = {}) = 0;
 };
 
 // How the real word processor is found and how long it may take. Word on
-// Windows is found by its class and needs none of these.
+// Windows is found by its class and uses only the time limits. A call that
+// runs past its limit fails with wderr::CallTimedOut; a word processor of the
+// program's own that nobody sees is then ended.
 struct WordAppOptions {
   // LibreOffice's program folder (holding soffice.bin); empty: the installed one.
   std::string officeProgramDir;
@@ -157,7 +179,8 @@ struct WordAppOptions {
   std::string profileRoot;
   // Longest wait for the word processor to start and answer.
   double startSeconds = 60;
-  // Longest wait for a short call, and for a load, store or layout.
+  // Longest wait for a short call, and for a load, store, conversion or
+  // layout, whose time grows with the document.
   double callSeconds = 60;
   double longCallSeconds = 900;
   // Whether the word processor may use the display (needed to become visible).

@@ -33,18 +33,27 @@ void EditInWord(KTmain& m, const MainWindow& window) {
   if (m.ReuseDocument) {
     m.WordApp->Documents().Open(m.DocumentPath);
   } else {
-    m.WordApp->Documents().Open(m.TextFilePath, wd::OpenFormatEncodedText, wd::EncodingUTF8);
+    // No question about the text's format or encoding may stop Word while
+    // it is still invisible.
+    m.WordApp->Documents().Open(m.TextFilePath, wd::OpenFormatEncodedText, wd::EncodingUTF8,
+                                /*ConfirmConversions*/ false, /*AddToRecentFiles*/ false,
+                                /*NoEncodingDialog*/ true);
     m.WordApp->ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
     m.WordApp->Selection().WholeStory();
     m.WordApp->Selection().ConvertToTable(kSeparator);
     m.WordApp->ActiveDocument().SaveAs(m.DocumentPath, wd::FormatDocument);
   }
 
-  // The remembered line; without it (first run) or when the move is refused,
-  // the cursor stays where the word processor put it.
+  // The remembered table row (the save-back step stores Word's row number,
+  // which counts rows, not the lines they wrap to), at its first cell; a row
+  // the table does not have is the first. Without it (first run) or when the
+  // move is refused, the cursor stays where the word processor put it.
   try {
-    const int32_t line = GetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "WordGoToLine");
-    m.WordApp->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, line, "");
+    const int32_t remembered = GetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "WordGoToLine");
+    WordTable& table = m.WordApp->ActiveDocument().Tables().Item(1);
+    const int32_t row = remembered >= 1 && remembered <= table.Rows().Count() ? remembered : 1;
+    table.Cell(row, 1).Select();
+    m.WordApp->Selection().Collapse(wd::CollapseStart);
   } catch (const Error&) {
   }
 

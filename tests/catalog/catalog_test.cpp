@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "common/fs.h"
 
 namespace gs {
@@ -38,6 +41,26 @@ TEST(Catalog, KindIsACaseSensitivePrefixTest) {
   EXPECT_EQ(KindOf(""), FileKind::Email);
   EXPECT_TRUE(IsStringTable("Game.bin"));
   EXPECT_FALSE(IsStringTable("emaildata.dta"));
+}
+
+TEST(Catalog, OnlyTheFrenchSlotStoresItsLettersInAFormOfItsOwn) {
+  for (const auto& [name, letters] : std::vector<std::pair<std::string, StoredLetters>>{
+           {"FrontFrench.bin", StoredLetters::Cyrillic},
+           {"emaildataFrench.dta", StoredLetters::Cyrillic},
+           {"GameFrench.bin", StoredLetters::GameCyrillic},
+           {"FrontGerman.bin", StoredLetters::AsEdited},
+           {"GameCzech.bin", StoredLetters::AsEdited},
+           {"emaildataSwedish.dta", StoredLetters::AsEdited},
+           {"emaildata.dta", StoredLetters::AsEdited},
+           {"GameEnglish.bin", StoredLetters::AsEdited},
+           // Exact names only, as the catalog builds them.
+           {"Frontfrench.bin", StoredLetters::AsEdited},
+           {"GameFrench.dta", StoredLetters::AsEdited},
+           {"GameFrench(Russian).bin", StoredLetters::AsEdited},
+           {"", StoredLetters::AsEdited},
+       }) {
+    EXPECT_EQ(StoredLettersOf(name), letters) << name;
+  }
 }
 
 struct Choices : ChoiceTexts {

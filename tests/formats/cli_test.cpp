@@ -5,6 +5,7 @@
 #include "common/fs.h"
 #include "format_test_support.h"
 #include "tests/support/test_process.h"
+#include "tools/impbig/bigf.h"
 #include "tools/sample/sample_tables.h"
 
 namespace gs {
@@ -55,16 +56,26 @@ TEST_F(GlossmithCli, ExportThenImportGivesTheTableBack) {
   }
 }
 
-TEST_F(GlossmithCli, DecodeAndEncodeFollowTheType) {
-  Write("strings.bin", B({0xC7, 0x80, 0x0A, 0xC3, 0x80}));
-  Outcome run = Glossmith("decode --type Game " + Path("strings.bin"));
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "\xD0\x90\n\xC3\x80");
-  run = Glossmith("decode --type Front " + Path("strings.bin"));
-  EXPECT_EQ(run.out, "\xC7\x80\n\xD0\x90");
+TEST_F(GlossmithCli, DecodeAndEncodeFollowTheTypeAndTheLanguage) {
+  const Bytes stored = B({0xC7, 0x80, 0x0A, 0xC3, 0x80});
+  Write("strings.bin", stored);
+  Write("GameFrench.bin", stored);
+  for (const auto& [args, out] : std::vector<std::pair<std::string, std::string>>{
+           {"--type Game --language French(Russian) " + Path("strings.bin"), "\xD0\x90\n\xC3\x80"},
+           {"--type Front " + Path("strings.bin") + " --language French", "\xC7\x80\n\xD0\x90"},
+           {"--type Game " + Path("GameFrench.bin"), "\xD0\x90\n\xC3\x80"},
+           // Tables outside the French slot keep their letters.
+           {"--type Front " + Path("strings.bin"), "\xC7\x80\n\xC3\x80"},
+           {"--type Game --language German " + Path("GameFrench.bin"), "\xC7\x80\n\xC3\x80"},
+       }) {
+    const Outcome run = Glossmith("decode " + args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, out) << args;
+  }
   Write("edit.txt", B("\xD0\x90\xD1\x8F"sv));
-  EXPECT_EQ(Glossmith("encode --type Game " + Path("edit.txt")).out, "\xC7\x80\xC7\xBF");
-  EXPECT_EQ(Glossmith("encode --type E-Mail " + Path("edit.txt")).out, "\xC3\x80\xC3\xBF");
+  EXPECT_EQ(Glossmith("encode --type Game --language French " + Path("edit.txt")).out, "\xC7\x80\xC7\xBF");
+  EXPECT_EQ(Glossmith("encode --type E-Mail --language French " + Path("edit.txt")).out, "\xC3\x80\xC3\xBF");
+  EXPECT_EQ(Glossmith("encode --type E-Mail " + Path("edit.txt")).out, "\xD0\x90\xD1\x8F");
 }
 
 TEST_F(GlossmithCli, FailuresExitNonZeroWithAMessage) {
@@ -75,7 +86,7 @@ TEST_F(GlossmithCli, FailuresExitNonZeroWithAMessage) {
 
   Write("FrontGerman.bin", test::StringTableOf({B("a"), B("b")}));
   Write("frontEnglish.bin", test::StringTableOf({B("A"), B("B")}));
-  Write("short.txt", B("BOMa\0A\r\n"sv));
+  Write("short.txt", test::WithByteOrderMark(B("a\0A\r\n"sv)));
   run = Glossmith("import " + Conversion("Front", "FrontGerman.bin", "frontEnglish.bin", "short.txt"));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("error 7777: Unknown data format for file '" + Path("short.txt") + "'"),
@@ -106,6 +117,87 @@ TEST_F(GlossmithCli, SampleTablesWritesEveryTable) {
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 20);
   EXPECT_EQ(ReadWholeFile(Path("game/FrontCzech.bin")), MakeStringTable(FileKind::Front, "Czech", 20, 2006));
   EXPECT_EQ(ReadWholeFile(Path("game/emaildataFinnish.dta")), MakeEmailData("Finnish", 3, 2006));
+}
+
+}  // namespace
+}  // namespace gs
+
+namespace gs {
+namespace {
+
+class GlossmithQualityCli : public GlossmithCli {
+ protected:
+  void SetUp() override {
+    GlossmithCli::SetUp();
+    Write("FrontGerman.bin", test::StringTableOf({B("Spiel"), B("Tor %s"), B("x")}));
+    Write("frontEnglish.bin", test::StringTableOf({B("Game"), B("Goal %d"), B("x")}));
+  }
+  std::string Tables() const {
+    return "--type Front --table " + Path("FrontGerman.bin") + " --template " + Path("frontEnglish.bin");
+  }
+  // Standard output with its line ends as on POSIX (Windows writes text with 0x0D 0x0A).
+  Outcome Run(const std::string& args) {
+    Outcome run = Glossmith(args);
+    std::erase(run.out, '\r');
+    return run;
+  }
+};
+
+TEST_F(GlossmithQualityCli, StatsAndCheckOfATable) {
+  Outcome run = Run("stats " + Tables());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "translated 2 of 3 entries (66.7 %)\n"
+            "translated 11 of 12 characters of English text (91.7 %)\n");
+  run = Run("check " + Tables());
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_EQ(run.out, "2: placeholders: missing %d; not in the English text %s\nChecks: 1 placeholders\n");
+  // An edited text in its place: its fault mended, another made.
+  Write("edited.txt", B("Spiel\0Game\r\nTor %d\0Goal %d\r\n\xC5\x99\0x\r\n"sv));
+  run = Run("check " + Tables() + " --text " + Path("edited.txt"));
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_EQ(run.out,
+            "3: characters: U+0159 \xC5\x99 is in none of the game's tables read\nChecks: 1 characters\n");
+  Write("edited.txt", B("Spiel\0Game\r\nTor %d\0Goal %d\r\nx\0x\r\n"sv));
+  run = Run("check " + Tables() + " --text " + Path("edited.txt"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Checks: nothing found\n");
+  EXPECT_EQ(Run("stats " + Tables() + " --text " + Path("edited.txt")).out.substr(0, 34),
+            "translated 2 of 3 entries (66.7 %)");
+}
+
+TEST_F(GlossmithQualityCli, TheGamesOwnTablesAddTheCharactersTheyHold) {
+  const Bytes czech = test::StringTableOf({B("Hra \xC5\x99"), B("G\xC3\xB3l %d"), B("x")});
+  const Bytes english = test::StringTableOf({B("Game"), B("Goal %d"), B("x")});
+  std::filesystem::create_directories(dir_ / "game" / "fe");
+  const bigf::NewEntry entries[] = {{"FrontEnglish.bin", english}, {"FrontCzech.bin", czech}};
+  bigf::Create(Path("game/fe/local.viv"), entries);
+  Write("edited.txt", B("Spiel\0Game\r\nTor %d\0Goal %d\r\n\xC5\x99\0x\r\n"sv));
+  const std::string check = "check " + Tables() + " --text " + Path("edited.txt");
+  EXPECT_EQ(Glossmith(check).status, 3);
+  const Outcome run = Glossmith(check + " --game " + Path("game"));
+  EXPECT_EQ(run.status, 0) << run.out;
+  // The tables the game lacks are named, each.
+  for (const char* absent : {"FrontFrench.bin", "FrontGerman.bin", "FrontSwedish.bin", "FrontFinnish.bin"}) {
+    EXPECT_NE(run.err.find("holds no " + std::string(absent)), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(run.err.find("FrontCzech.bin"), std::string::npos) << run.err;
+}
+
+TEST_F(GlossmithQualityCli, WrongCommandLinesAndErrorsAreNoFindings) {
+  for (const char* growth : {"0.5", "two", "nan", ""}) {
+    EXPECT_EQ(Glossmith("check " + Tables() + " --max-growth " + growth).status, 2) << growth;
+  }
+  EXPECT_EQ(Glossmith("check " + Tables() + " --max-growth 5").status, 3);
+  EXPECT_EQ(Glossmith("stats " + Tables() + " --game x").status, 2);
+  std::filesystem::create_directories(dir_ / "nogame" / "fe");
+  Outcome run = Glossmith("check " + Tables() + " --game " + Path("nogame"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("error 53"), std::string::npos) << run.err;
+  Write("edited.txt", B("Spiel\0Game\r\n"sv));
+  run = Glossmith("check " + Tables() + " --text " + Path("edited.txt"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("error 7777"), std::string::npos) << run.err;
 }
 
 }  // namespace

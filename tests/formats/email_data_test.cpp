@@ -52,18 +52,18 @@ size_t HeadingAt(const std::vector<Record>& records, size_t r) {
 class EmailDataTest : public test::ScratchFolderTest {
  protected:
   ConversionFiles Files() const {
-    return {Path("emaildataGerman.dta"), Path("emaildata.dta.eng"), Path("emaildataGerman.dta.txt")};
+    return {Path("emaildataFrench.dta"), Path("emaildata.dta.eng"), Path("emaildataFrench.dta.txt")};
   }
-  void Export(const Bytes& work, const Bytes& english, const std::string& name = "emaildataGerman.dta") {
-    Write("emaildataGerman.dta", work);
+  void Export(const Bytes& work, const Bytes& english, const std::string& name = "emaildataFrench.dta") {
+    Write("emaildataFrench.dta", work);
     Write("emaildata.dta.eng", english);
     EmailExport(state_, Files(), name, kt_);
   }
-  Bytes Text() const { return Read("emaildataGerman.dta.txt"); }
+  Bytes Text() const { return Read("emaildataFrench.dta.txt"); }
   Bytes Import(const Bytes& text) {
-    Write("emaildataGerman.dta.txt", text);
-    EmailImport(state_, Files(), "emaildataGerman.dta", kt_);
-    return Read("emaildataGerman.dta");
+    Write("emaildataFrench.dta.txt", text);
+    EmailImport(state_, Files(), "emaildataFrench.dta", kt_);
+    return Read("emaildataFrench.dta");
   }
 
   FormatState state_;
@@ -95,10 +95,10 @@ TEST_F(EmailDataTest, RecordsThatAreNoTwinsAreUnknownFormat) {
   const Bytes more = EmailFile({{.strings = {B("a")}}, {.strings = {B("b"), B("c")}}});
   const Bytes fewer = EmailFile({{.strings = {}}, {.strings = {B("b")}}});
   const Bytes shorter = EmailFile({{.strings = {B("a")}}});
-  Write("emaildataGerman.dta.txt", B("old"));
+  Write("emaildataFrench.dta.txt", B("old"));
   for (const Bytes& work : {more, fewer, shorter}) {
     EXPECT_EQ(ErrorOf(7777, [&] { Export(work, english); }),
-              "Unknown data format for file 'emaildataGerman.dta'");
+              "Unknown data format for file 'emaildataFrench.dta'");
   }
   EXPECT_EQ(Text(), B("old"));
   EXPECT_TRUE(state_.EmailExported.empty());
@@ -132,10 +132,10 @@ TEST_F(EmailDataTest, TruncatedAndOversizedFilesAreUnknownFormat) {
   hugeStrings[8 + 8 + 3] = 0x20;
   for (const Bytes& b : {negativeCount, hugeCount, negativeStrings, hugeStrings}) bad.push_back(b);
   for (const Bytes& b : bad) {
-    ErrorOf(7777, [&] { Export(b, good); });
-    ErrorOf(7777, [&] { Export(good, b); });
+    EXPECT_EQ(ErrorOf(7777, [&] { Export(b, good); }), "Unknown data format for file 'emaildataFrench.dta'");
+    EXPECT_EQ(ErrorOf(7777, [&] { Export(good, b); }), "Unknown data format for file 'emaildata.dta.eng'");
   }
-  EXPECT_FALSE(Exists("emaildataGerman.dta.txt"));
+  EXPECT_FALSE(Exists("emaildataFrench.dta.txt"));
 }
 
 TEST_F(EmailDataTest, TagLengthCounterOverflowsPast32767Bytes) {
@@ -166,7 +166,7 @@ TEST_F(EmailDataTest, ImportRebuildsFromTheRecordsAndTheText) {
   const Bytes english = EmailFile(
       {{.a = 1, .b = 2, .tag = B("T"), .heading = B("E"), .strings = {B("x"), B("y")}, .d = 3, .e = 4}});
   Export(english, english);
-  const Bytes table = Import(B("BOMHi\0English part\r\nA\0\r\nB\0\r\n"sv));
+  const Bytes table = Import(WithByteOrderMark(B("Hi\0English part\r\nA\0\r\nB\0\r\n"sv)));
   EXPECT_EQ(table, Cat({Int32(1), Int32(41), Int32(1), Int32(2), Int32(2), Int32(3), Int32(4), B("T"), B({0}),
                         B("Hi"), B({0}), Int32(0), Int32(2), B("A"), B({0}), B("B"), B({0})}));
   EXPECT_EQ(table.size(), 45u);
@@ -175,8 +175,7 @@ TEST_F(EmailDataTest, ImportRebuildsFromTheRecordsAndTheText) {
 TEST_F(EmailDataTest, ImportMasksEncodesAndIgnoresTheEnglishPart) {
   Export(EmailFile({{.strings = {B("x"), B("y"), B("z")}}}),
          EmailFile({{.strings = {B("x"), B("y"), B("z")}}}));
-  const Bytes table =
-      Import(B("\xEF\xBB\xBF\xD0\x9F\0anything\r\nline\r\nbreak\0\r\nA\tB\0\r\n\0\r\nextra\0\r\n"sv));
+  const Bytes table = Import(B("\xD0\x9F\0anything\r\nline\r\nbreak\0\r\nA\tB\0\r\n\0\r\n\r\n"sv));
   const size_t s = 8 + 20 + 2 + 3 + 12;
   EXPECT_EQ(Bytes(table.begin() + 8 + 20 + 2, table.begin() + s),
             Cat({B({0xC3, 0x8F, 0}), Int32(0), Int32(12), Int32(16)}));
@@ -184,36 +183,40 @@ TEST_F(EmailDataTest, ImportMasksEncodesAndIgnoresTheEnglishPart) {
   EXPECT_EQ(test::Int32At(table, 4), static_cast<int32_t>(s));
 }
 
-TEST_F(EmailDataTest, ImportKeepsTerminatorsAfterBrokenLetters) {
-  Export(EmailFile({{.strings = {B("x")}}}), EmailFile({{.strings = {B("x")}}}));
-  const Bytes table = Import(B("BOMH\xD0\0\r\nS\xD1\0\r\n"sv));
-  EXPECT_EQ(test::PlainEmailRecords(table)[0].heading, B("H\xD0"));
-  EXPECT_EQ(test::PlainEmailRecords(table)[0].strings, std::vector<Bytes>{B("S\xD1")});
-}
-
-TEST_F(EmailDataTest, ImportRejectsATextThatEndsEarly) {
-  Export(EmailFile({{.strings = {B("a")}}, {.strings = {B("b")}}}),
-         EmailFile({{.strings = {B("a")}}, {.strings = {B("b")}}}));
-  const Bytes old = Read("emaildataGerman.dta");
-  const std::string text = Path("emaildataGerman.dta.txt");
-  EXPECT_EQ(ErrorOf(7777, [&] { Import(B("BOMh\0\r\na\0\r\nh\0\r\n"sv)); }),
-            "Unknown data format for file '" + text +
-                "': the text ends before the separator of a line of record 2 of 2");
-  EXPECT_EQ(ErrorOf(7777, [&] { Import(B("BOMh\0\r\na\0\r\nh\0\r\nb\0"sv)); }),
-            "Unknown data format for file '" + text +
-                "': the text ends before the line end of a line of record 2 of 2");
-  ErrorOf(7777, [&] { Import(B("BOMh\r\na\r\nh\r\nb\r\n"sv)); });
-  ErrorOf(7777, [&] { Import(B("")); });
-  EXPECT_EQ(Read("emaildataGerman.dta"), old);
-  EXPECT_EQ(Names(), (std::vector<std::string>{"emaildata.dta.eng", "emaildataGerman.dta",
-                                               "emaildataGerman.dta.txt"}));
+TEST_F(EmailDataTest, ImportRefusesATextWithoutALineForEachHeadingAndString) {
+  Export(
+      EmailFile({{.heading = B("H"), .strings = {B("a")}}, {.heading = B("I"), .strings = {B("b"), B("c")}}}),
+      EmailFile(
+          {{.heading = B("H"), .strings = {B("a")}}, {.heading = B("I"), .strings = {B("b"), B("c")}}}));
+  const Bytes old = Read("emaildataFrench.dta");
+  const std::string text = Path("emaildataFrench.dta.txt");
+  for (const auto& [edited, why] : std::vector<std::pair<Bytes, std::string>>{
+           // A row added inside the first e-mail, which would shift every later text.
+           {B("h\0\r\na\0\r\nadded\0\r\ni\0\r\nb\0\r\nc\0\r\n"sv),
+            "the text has 6 lines for the 5 headings and strings of 2 e-mail records"},
+           {B("h\0\r\na\0\r\ni\0\r\nb\0\r\n"sv),
+            "the text has 4 lines for the 5 headings and strings of 2 e-mail records"},
+           {B(""), "the text has 0 lines for the 5 headings and strings of 2 e-mail records"},
+           {B("h\r\na\r\ni\r\nb\r\nc\r\n"sv),
+            "the word processor lost the column separator: no line holds one"},
+           {B("h\0\r\na\0\r\ni\0\r\nb\xC3\0\r\nc\0\r\n"sv), "line 4 is not UTF-8 text at its byte 2 (C3)"},
+       }) {
+    EXPECT_EQ(ErrorOf(7777, [&] { Import(WithByteOrderMark(edited)); }),
+              "Unknown data format for file '" + text + "': " + why);
+  }
+  EXPECT_EQ(Read("emaildataFrench.dta"), old);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"emaildata.dta.eng", "emaildataFrench.dta",
+                                               "emaildataFrench.dta.txt"}));
+  // The records are as the export left them: the right text imports.
+  EXPECT_EQ(test::PlainEmailRecords(Import(B("h\0\r\na\0\r\ni\0\r\nb\0\r\nc\0"sv)))[1].strings,
+            (std::vector<Bytes>{B("b"), B("c")}));
 }
 
 TEST_F(EmailDataTest, EmptyFileAndRecordsWithoutStrings) {
   const Bytes none = EmailFile({});
   Export(none, none);
   EXPECT_TRUE(Text().empty());
-  EXPECT_EQ(Import(B("BOM")), Cat({Int32(0), Int32(8)}));
+  EXPECT_EQ(Import(WithByteOrderMark({})), Cat({Int32(0), Int32(8)}));
   const Bytes bare = EmailFile({{.heading = B("H")}});
   Export(bare, bare);
   EXPECT_EQ(Import(WithByteOrderMark(B("Z\0H\r\n"sv))),
@@ -257,12 +260,12 @@ TEST(EmailText, IsEachFieldReadOnItsOwnAndImportsLineByLine) {
   ASSERT_GT(expected.size(), 3u * (256 << 10));  // several blocks of lines
   ASSERT_TRUE(sink.Buffer() == expected);
 
-  // The text's work parts back, with the English parts free of line feeds.
-  Bytes text = B("BOM");
+  // The text's work parts back, as a word processor saves them.
+  Bytes text = WithByteOrderMark({});
   std::vector<Bytes> parts;
   for (size_t r = 0; r < work.size(); ++r) {
     for (size_t k = 0; k <= work[r].strings.size(); ++k) {
-      parts.push_back(test::AwkwardField(rng));
+      parts.push_back(test::AwkwardEditField(rng));
       const Bytes line = Cat({parts.back(), B({0}), B("English"), B({0x0D, 0x0A})});
       text.insert(text.end(), line.begin(), line.end());
     }
@@ -284,14 +287,14 @@ TEST(EmailText, IsEachFieldReadOnItsOwnAndImportsLineByLine) {
 }
 
 TEST_F(EmailDataTest, ImportNeedsTheExportOfTheSameFile) {
-  Write("emaildataGerman.dta.txt", B("BOM"));
-  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+  Write("emaildataFrench.dta.txt", WithByteOrderMark({}));
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataFrench.dta", kt_); });
   const Bytes none = EmailFile({});
-  Export(none, none, "emaildataFrench.dta");
-  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+  Export(none, none, "emaildataGerman.dta");
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataFrench.dta", kt_); });
   Export(none, none);
   ErrorOf(7777, [&] { Export(B("short"), none); });
-  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataGerman.dta", kt_); });
+  ErrorOf(5, [&] { EmailImport(state_, Files(), "emaildataFrench.dta", kt_); });
 }
 
 }  // namespace

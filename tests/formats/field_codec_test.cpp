@@ -9,6 +9,7 @@ namespace gs {
 namespace {
 
 using test::B;
+using test::Cat;
 using test::ErrorOf;
 
 Bytes GameDecoded(Bytes b) {
@@ -74,12 +75,30 @@ TEST(MaskControlBytes, OnlyBytesOneToThirtyOneBecomeAt) {
   for (int i = 0; i < 256; ++i) EXPECT_EQ(all[i], (i >= 1 && i <= 0x1F) ? '@' : i) << i;
 }
 
-TEST(FieldCodec, GameIsChosenByCaseSensitivePrefix) {
+TEST(FieldCodec, TablesOutsideTheFrenchSlotKeepTheirLettersBothWays) {
+  // "Drücken", "Zuschauerlärm" and "schießen" hold the pairs that the
+  // Cyrillic mappings would take; a tab is masked all the same.
+  const Bytes stored =
+      B("Dr\xC3\xBC"
+        "cken\tZuschauerl\xC3\xA4rm schie\xC3\x9F"
+        "en \xC7\x80\xC2\xA8\xC5\x99");
+  const Bytes edited = test::Masked(stored);
+  KtLibrary missing({ExecutableDir() + "no-such-kt.so"});  // nor is the library needed
+  for (const char* name : {"FrontGerman.bin", "GameSwedish.bin", "emaildataFinnish.dta", "FrontCzech.bin",
+                           "GameEnglish.bin", "emaildata.dta"}) {
+    const FieldCodec codec(name, missing);
+    EXPECT_EQ(codec.ReadField(Cat({stored, B({0})}), 0), edited) << name;
+    Bytes back = Cat({edited, B({0}), edited});
+    codec.EncodeField(back);
+    EXPECT_EQ(back, Cat({edited, B({0}), edited})) << name;
+  }
   KtLibrary kt;
-  EXPECT_TRUE(FieldCodec("GameFrench.bin", kt).IsGame());
-  EXPECT_FALSE(FieldCodec("gameEnglish.bin", kt).IsGame());
-  EXPECT_FALSE(FieldCodec("FrontFrench.bin", kt).IsGame());
-  EXPECT_FALSE(FieldCodec("emaildataFrench.dta", kt).IsGame());
+  EXPECT_EQ(FieldCodec("FrontFrench.bin", kt)
+                .ReadField(B("Dr\xC3\xBC"
+                             "cken"),
+                           0),
+            B("Dr\xD1\x8C"
+              "cken"));
 }
 
 TEST(FieldCodec, ReadFieldDecodesMasksAndReportsTheNextPosition) {

@@ -89,6 +89,40 @@ inline Bytes AwkwardField(std::mt19937& rng) {
   return field;
 }
 
+// An edited field as a word processor saves it, UTF-8 throughout, that tries
+// the edges of the mappings: Cyrillic letters that go both ways and others
+// that do not, Latin letters in their stored Cyrillic form, longer
+// characters, control bytes; sometimes empty. No zero byte and no 0x0A.
+inline Bytes AwkwardEditField(std::mt19937& rng) {
+  static const std::string_view kPieces[] = {"\xD0\x90",
+                                             "\xD1\x8F",
+                                             "\xD0\x81",
+                                             "\xD1\x91",
+                                             "\xD0\x80",
+                                             "\xD1\x92",
+                                             "\xD0\xBF",
+                                             "\xC2\xA8",
+                                             "\xC3\x80",
+                                             "\xC3\xBF",
+                                             "\xC7\x80",
+                                             "\xC6\xB8",
+                                             "\xE2\x80\x94",
+                                             "\xF0\x9F\x8F\x92",
+                                             "\t",
+                                             "\x01",
+                                             "\r",
+                                             "a",
+                                             " ",
+                                             "@"};
+  const unsigned pieces = rng() % 4 == 0 ? 0 : rng() % 60;
+  Bytes field;
+  for (unsigned i = 0; i < pieces; ++i) {
+    const std::string_view piece = kPieces[rng() % std::size(kPieces)];
+    field.insert(field.end(), piece.begin(), piece.end());
+  }
+  return field;
+}
+
 inline Bytes Masked(Bytes b) {
   for (uint8_t& c : b) c = (c >= 1 && c <= 0x1F) ? '@' : c;
   return b;

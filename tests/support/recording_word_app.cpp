@@ -106,6 +106,10 @@ std::string Number(int64_t n) {
   return std::to_string(n);
 }
 
+std::string Bool(bool value) {
+  return value ? "true" : "false";
+}
+
 }  // namespace
 
 std::string Quoted(const std::string& text) {
@@ -132,6 +136,8 @@ class WordScript::App final : public WordApp,
                               public WordPageSetup,
                               public WordTables,
                               public WordTable,
+                              public WordRows,
+                              public WordCell,
                               public WordSelection {
  public:
   App(WordScript& script, int number) : script_(script), number_(number) {}
@@ -152,7 +158,7 @@ class WordScript::App final : public WordApp,
     return *this;
   }
   void SetVisible(bool visible) override {
-    Record("Visible", {visible ? "true" : "false"});
+    Record("Visible", {Bool(visible)});
     State().visible = visible;
   }
   void SetWindowState(int32_t state) override {
@@ -160,8 +166,7 @@ class WordScript::App final : public WordApp,
     State().windowState = state;
   }
   void Quit(std::optional<bool> saveChanges) override {
-    Record("Quit", saveChanges ? std::vector<std::string>{*saveChanges ? "true" : "false"}
-                               : std::vector<std::string>{});
+    Record("Quit", saveChanges ? std::vector<std::string>{Bool(*saveChanges)} : std::vector<std::string>{});
     for (auto& d : documents_) {
       if (saveChanges == true && d.document.Modified()) Save(d, d.path, d.standIn);
       if (!saveChanges && d.document.Modified()) {
@@ -173,10 +178,14 @@ class WordScript::App final : public WordApp,
 
   // --- Documents
   WordDocument& Open(const std::string& fileName, std::optional<int32_t> format,
-                     std::optional<int32_t> encoding) override {
+                     std::optional<int32_t> encoding, std::optional<bool> confirmConversions,
+                     std::optional<bool> addToRecentFiles, std::optional<bool> noEncodingDialog) override {
     std::vector<std::string> args{Quoted(fileName)};
     if (format) args.push_back(Number(*format));
     if (encoding) args.push_back(Number(*encoding));
+    if (confirmConversions) args.push_back("ConfirmConversions:=" + Bool(*confirmConversions));
+    if (addToRecentFiles) args.push_back("AddToRecentFiles:=" + Bool(*addToRecentFiles));
+    if (noEncodingDialog) args.push_back("NoEncodingDialog:=" + Bool(*noEncodingDialog));
     Record("Documents.Open", args);
     if (!FileExists(fileName)) RaiseWordError(wderr::FileNotFound, fileName);
     const bool asText = format == wd::OpenFormatText || format == wd::OpenFormatEncodedText;
@@ -193,7 +202,7 @@ class WordScript::App final : public WordApp,
     std::vector<std::string> args{Quoted(fileName)};
     if (fileFormat) args.push_back(Number(*fileFormat));
     if (encoding) args.push_back(Number(*encoding));
-    if (allowSubstitutions) args.push_back(*allowSubstitutions ? "true" : "false");
+    if (allowSubstitutions) args.push_back(Bool(*allowSubstitutions));
     Record("Document.SaveAs", args);
     const int32_t format = fileFormat.value_or(wd::FormatDocument);
     if (format != wd::FormatDocument && format != wd::FormatEncodedText) {
@@ -217,6 +226,20 @@ class WordScript::App final : public WordApp,
     Record("Table.ConvertToText", {Quoted(separator)});
     Active().document.ConvertToText(table_, separator);
   }
+  WordRows& Rows() override { return *this; }
+  int32_t Count() override {
+    Record("Table.Rows.Count", {});
+    return static_cast<int32_t>(Active().document.TableRows(table_));
+  }
+  WordCell& Cell(int32_t row, int32_t column) override {
+    Record("Table.Cell", {Number(row), Number(column)});
+    cell_ = {row, column};
+    return *this;
+  }
+  void Select() override {
+    Record("Cell.Select", {});
+    Active().document.SelectCell(table_, cell_.first, cell_.second);
+  }
 
   // --- Selection
   void WholeStory() override {
@@ -227,10 +250,9 @@ class WordScript::App final : public WordApp,
     Record("Selection.ConvertToTable", {Quoted(separator)});
     Active().document.ConvertToTable(separator);
   }
-  void GoTo(int32_t what, int32_t which, int32_t count, const std::string& name) override {
-    Record("Selection.GoTo", {Number(what), Number(which), Number(count), Quoted(name)});
-    if (what != wd::GoToLine) RaiseWordError(wderr::ValueOutOfRange, "GoTo what " + Number(what));
-    Active().document.GoToLine(which, count);
+  void Collapse(int32_t direction) override {
+    Record("Selection.Collapse", {Number(direction)});
+    Active().document.Collapse(direction);
   }
   int32_t Information(int32_t type) override {
     Record("Selection.Information", {Number(type)});
@@ -277,6 +299,7 @@ class WordScript::App final : public WordApp,
   int number_;
   std::vector<OpenDocument> documents_;
   int32_t table_ = 1;
+  std::pair<int32_t, int32_t> cell_{1, 1};
 };
 
 WordScript::WordScript() = default;

@@ -55,8 +55,9 @@ class ScratchDir {
 // The program's settings of the test's own while the object lives. On POSIX
 // the registry becomes an empty hive file in folder (through XDG_CONFIG_HOME).
 // On Windows the registry is the system's (under Wine the build's own
-// prefix): the values of the program's settings key are set aside and put
-// back afterwards, and test programs running at the same time take turns.
+// prefix): the values of the program's settings key and the game's
+// "Install Dir" are set aside and put back afterwards, and test programs
+// running at the same time take turns.
 class ScratchSettings {
  public:
   explicit ScratchSettings(const std::string& folder);
@@ -66,6 +67,7 @@ class ScratchSettings {
 
  private:
   struct Saved {
+    std::string key;
     std::string name;
     bool existed = false;
     uint32_t type = 0;
@@ -74,6 +76,10 @@ class ScratchSettings {
   std::vector<Saved> saved_;
   void* turn_ = nullptr;  // Windows: the mutex held while the settings are the test's
 };
+
+// Removes the game's key and the program's settings key, as on a machine
+// where neither was ever written. Only while a ScratchSettings lives.
+void RemoveProgramKeys();
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 // Every file below a folder by relative path, with its bytes; folders map to

@@ -88,6 +88,10 @@ ScratchSettings::ScratchSettings(const std::string& folder) {
   ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
 }
 
+void RemoveProgramKeys() {
+  std::filesystem::remove_all(std::getenv("XDG_CONFIG_HOME"));
+}
+
 ScratchSettings::~ScratchSettings() {
   const Saved& config = saved_.front();
   if (config.existed) {

@@ -66,7 +66,7 @@ HANDLE Start(const std::vector<std::string>& argv, const std::string& out, const
   PROCESS_INFORMATION process{};
   if (!::CreateProcessA(ProgramFile(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                         nullptr, &startup, &process)) {
-    throw std::runtime_error("cannot start " + argv[0]);
+    throw std::runtime_error("cannot start " + argv[0] + ", error " + std::to_string(::GetLastError()));
   }
   ::CloseHandle(process.hThread);
   return process.hProcess;
@@ -124,7 +124,16 @@ namespace {
 
 // The registry view that the settings store uses.
 constexpr ::REGSAM kSettingsView = KEY_WOW64_32KEY;
-constexpr const char* kSettingNames[] = {"TypeId", "LanguageId", "MakeBackup", "WordGoToLine"};
+// The values the program reads and writes, which a test's settings replace.
+struct ProgramValue {
+  const char* key;
+  const char* name;
+};
+constexpr ProgramValue kProgramValues[] = {{kGameKey, "Install Dir"},
+                                           {kSettingsKey, "TypeId"},
+                                           {kSettingsKey, "LanguageId"},
+                                           {kSettingsKey, "MakeBackup"},
+                                           {kSettingsKey, "WordGoToLine"}};
 
 void EndTurn(void* turn) {
   ::ReleaseMutex(turn);
@@ -134,49 +143,55 @@ void EndTurn(void* turn) {
 }  // namespace
 
 ScratchSettings::ScratchSettings(const std::string&) {
-  // One key for all: other test programs wait until this one has put the
+  // One turn for all: other test programs wait until this one has put the
   // values back. A turn abandoned by a crashed program is taken as it is.
   turn_ = ::CreateMutexA(nullptr, FALSE, "Local\\Glossmith tests: the program's settings");
   if (turn_ == nullptr) throw std::runtime_error("cannot make the settings mutex");
   ::WaitForSingleObject(turn_, INFINITE);
-  HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS | kSettingsView,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    EndTurn(turn_);
-    throw std::runtime_error("cannot open the settings key");
-  }
-  for (const char* name : kSettingNames) {
+  for (const ProgramValue& v : kProgramValues) {
     Saved value;
-    value.name = name;
-    ::DWORD type = 0, size = 0;
-    if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-      value.existed = true;
-      value.type = type;
-      value.data.resize(size);
-      ::RegQueryValueExA(key, name, nullptr, nullptr, value.data.data(), &size);
-      value.data.resize(size);
-      ::RegDeleteValueA(key, name);
+    value.key = v.key;
+    value.name = v.name;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, v.key, 0, KEY_ALL_ACCESS | kSettingsView, &key) ==
+        ERROR_SUCCESS) {
+      ::DWORD type = 0, size = 0;
+      if (::RegQueryValueExA(key, v.name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        value.existed = true;
+        value.type = type;
+        value.data.resize(size);
+        ::RegQueryValueExA(key, v.name, nullptr, nullptr, value.data.data(), &size);
+        value.data.resize(size);
+        ::RegDeleteValueA(key, v.name);
+      }
+      ::RegCloseKey(key);
     }
     saved_.push_back(std::move(value));
   }
-  ::RegCloseKey(key);
 }
 
 ScratchSettings::~ScratchSettings() {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS | kSettingsView, &key) ==
-      ERROR_SUCCESS) {
-    for (const Saved& value : saved_) {
-      if (value.existed) {
-        ::RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
-                         static_cast<::DWORD>(value.data.size()));
-      } else {
-        ::RegDeleteValueA(key, value.name.c_str());
-      }
+  // A test may have removed the keys themselves.
+  for (const Saved& value : saved_) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, value.key.c_str(), 0, nullptr, 0,
+                          KEY_ALL_ACCESS | kSettingsView, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      continue;
+    }
+    if (value.existed) {
+      ::RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
+                       static_cast<::DWORD>(value.data.size()));
+    } else {
+      ::RegDeleteValueA(key, value.name.c_str());
     }
     ::RegCloseKey(key);
   }
   EndTurn(turn_);
+}
+
+void RemoveProgramKeys() {
+  for (const char* key : {kGameKey, kSettingsKey})
+    ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key, kSettingsView, 0);
 }
 
 }  // namespace gs::test

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "catalog/archive_tool.h"
 #include "common/error.h"
@@ -18,6 +19,7 @@
 #include "tests/support/bigf_layout.h"
 #include "tests/support/test_process.h"
 #include "tools/install/installation.h"
+#include "tools/install/wine_prefix.h"
 #include "tools/sample/sample_game.h"
 
 namespace gs::test {
@@ -349,8 +351,8 @@ TEST_F(Install, CommandSaysWhatItDidAndThatASecondRunHasNothingToDo) {
   run = RunProgram({glossmith, "install", scratch_ / "nothing"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("error 76"), std::string::npos) << run.err;
-  EXPECT_EQ(RunProgram({glossmith, "install"}).exitCode, 2);
   EXPECT_EQ(RunProgram({glossmith, "install", game_, "more"}).exitCode, 2);
+  EXPECT_EQ(RunProgram({glossmith, "install", game_, "--wine-prefix", game_}).exitCode, 2);
 }
 
 TEST_F(Install, SampleGameCommandRegistersTheGameItWrote) {
@@ -361,6 +363,145 @@ TEST_F(Install, SampleGameCommandRegistersTheGameItWrote) {
   EXPECT_NE(run.out.find("kept     KT/template.viv"), std::string::npos) << run.out;
   EXPECT_EQ(InstallDir(), sample + "/");
   EXPECT_EQ(Setting("LanguageId"), 1);
+}
+
+// An environment variable set while the object lives.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedVariable() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+// A Wine prefix of the test's own, as Wine lays one out: system.reg with the
+// keys below HKEY_LOCAL_MACHINE, and dosdevices with a link per drive.
+class WinePrefixTest : public Install {
+ protected:
+  std::string Prefix() const { return scratch_ / "prefix"; }
+  void Registry(const std::string& keys) const {
+    fs::create_directories(Prefix());
+    WriteText(Prefix() + "/system.reg",
+              "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n" + keys);
+  }
+  void Drive(const std::string& name, const std::string& target) const {
+    fs::create_directories(Prefix() + "/dosdevices");
+    fs::create_directory_symlink(target, Prefix() + "/dosdevices/" + name);
+  }
+  // The game below drive_c, in folders whose letter case differs from the
+  // path the installer stored: C:\Program Files (x86)\EA SPORTS\NHL 06.
+  void GameOnDriveC() const {
+    fs::create_directories(Prefix() + "/drive_c/Program Files (x86)/EA Sports");
+    fs::create_directory_symlink(game_, Prefix() + "/drive_c/Program Files (x86)/EA Sports/nhl 06");
+    Drive("c:", "../drive_c");
+  }
+  std::string Found() const { return FindGameInWinePrefix(Prefix()).GameDir; }
+  std::string Failure() const {
+    try {
+      FindGameInWinePrefix(Prefix());
+    } catch (const Error& e) {
+      EXPECT_EQ(e.Number(), rt::FileNotFound) << e.Description();
+      return e.Description();
+    }
+    ADD_FAILURE() << "found a game";
+    return {};
+  }
+  std::string Canonical(const std::string& dir) const { return fs::canonical(dir).string() + "/"; }
+
+  static constexpr const char* kGameKey64 = "[Software\\\\Wow6432Node\\\\DE ROROVO\\\\NHL06] 1700000000\n";
+  static constexpr const char* kInstallDir =
+      "\"Install Dir\"=\"C:\\\\Program Files (x86)\\\\EA SPORTS\\\\NHL 06\\\\\"\n";
+};
+
+TEST_F(WinePrefixTest, FindsTheGameWhereItsInstallerRegisteredIt) {
+  // A 64-bit prefix; the plain key holds what a 64-bit program would have written.
+  GameOnDriveC();
+  Registry(std::string(
+               "[Software\\\\DE ROROVO\\\\NHL06] 1700000000\n\"Install Dir\"=\"C:\\\\Elsewhere\\\\\"\n\n") +
+           kGameKey64 + "#time=1da1e2f3a4b5c6d\n\"Version\"=dword:00000001\n" + kInstallDir);
+  EXPECT_EQ(Found(), Canonical(game_));
+
+  // A 32-bit prefix: other letter case in the names, str: values, Wine's
+  // escapes for letters past ASCII, another drive and no trailing backslash.
+  fs::remove_all(Prefix());
+  const std::string games = scratch_ / "games";
+  fs::create_directories(games + "/Spiele f\u00fcr Eishockey");
+  fs::create_directory_symlink(game_, games + "/Spiele f\u00fcr Eishockey/NHL 06");
+  Drive("d:", games);
+  Registry(
+      "[SOFTWARE\\\\de rorovo\\\\nhl06] 1700000000\n\"install dir\"=str:\"D:\\\\Spiele f\\xfcr "
+      "Eishockey\\\\NHL 06\"\n");
+  EXPECT_EQ(Found(), Canonical(game_));
+}
+
+TEST_F(WinePrefixTest, APrefixWithoutTheGameSaysWhatWasLookedAt) {
+  const std::string file = Prefix() + "/system.reg";
+  fs::create_directories(Prefix());
+  EXPECT_EQ(Failure(), "The Wine prefix \"" + Prefix() + "\" holds no game: there is no " + file + ".");
+
+  Registry("[Software\\\\Wine] 1700000000\n\"Install Dir\"=\"C:\\\\Game\\\\\"\n");
+  EXPECT_EQ(Failure(), "The Wine prefix \"" + Prefix() + "\" holds no game: " + file +
+                           " has no \"Install Dir\" in [Software\\Wow6432Node\\DE ROROVO\\NHL06] or "
+                           "[Software\\DE ROROVO\\NHL06].");
+
+  Registry(std::string(kGameKey64) + kInstallDir);
+  const std::string origin = "\"Install Dir\" of [Software\\Wow6432Node\\DE ROROVO\\NHL06] in " + file +
+                             " is \"C:\\Program Files (x86)\\EA SPORTS\\NHL 06\\\"";
+  EXPECT_EQ(Failure(),
+            origin + ", but the prefix maps no drive C: there is no " + Prefix() + "/dosdevices/c:.");
+  Drive("c:", "../drive_c");
+  fs::create_directories(Prefix() + "/drive_c/Program Files (x86)");
+  EXPECT_EQ(Failure(),
+            origin + ", but " + Prefix() +
+                "/dosdevices/c:/Program Files (x86)/EA SPORTS does not exist, whatever its letter case.");
+
+  // Each prefix is tried in turn, and every one is reported.
+  try {
+    FindGameInWinePrefixes({scratch_ / "none", Prefix()});
+    ADD_FAILURE() << "found a game";
+  } catch (const Error& e) {
+    EXPECT_NE(e.Description().find(scratch_ / "none/system.reg"), std::string::npos) << e.Description();
+    EXPECT_NE(e.Description().find("EA SPORTS does not exist"), std::string::npos) << e.Description();
+  }
+
+  WriteText(file, "Windows Registry Editor Version 5.00\n");
+  try {
+    Found();
+    ADD_FAILURE() << "read a file that is no Wine registry file";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), rt::UnknownDataFormat) << e.Description();
+  }
+}
+
+TEST_F(WinePrefixTest, InstallFindsTheGameInTheNamedOrTheUsualPrefix) {
+  const std::string glossmith = ExecutableDir() + "glossmith";
+  GameOnDriveC();
+  Registry(std::string(kGameKey64) + kInstallDir);
+  ProgramResult run = RunProgram({glossmith, "install", "--wine-prefix", Prefix()});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("Found the game in a Wine prefix: \"Install Dir\" of"), std::string::npos)
+      << run.out;
+  EXPECT_EQ(InstallDir(), Canonical(game_));
+
+  // Without a folder: $WINEPREFIX, then ~/.wine.
+  fs::remove(Hive());
+  const std::string home = scratch_ / "home";
+  fs::create_directories(home);
+  const ScopedVariable homeVariable("HOME", home);
+  const ScopedVariable prefixVariable("WINEPREFIX", scratch_ / "elsewhere");
+  run = RunProgram({glossmith, "install"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find(scratch_ / "elsewhere/system.reg"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(home + "/.wine/system.reg"), std::string::npos) << run.err;
+  fs::rename(Prefix(), home + "/.wine");
+  run = RunProgram({glossmith, "install"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(InstallDir(), Canonical(game_));
 }
 
 }  // namespace

@@ -1,112 +1,126 @@
-// The main window on a sample game: start-up, the states and status lines of
-// the cycle, the settings it writes, and closing it.
+// The main window on a sample game, on the platform's view: the layout,
+// start-up, the states and status lines of the cycle, the settings it writes,
+// and closing it.
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QGroupBox>
-#include <QLineEdit>
 #include <filesystem>
 
 #include "common/fs.h"
-#include "tests/support/bigf_layout.h"
 #include "tests/support/recording_word_app.h"
 #include "tests/window/window_test_support.h"
 
 namespace gs {
 namespace {
 
+using test::FormOnView;
 using test::ReadBytes;
-using test::TestForm;
 namespace fs = std::filesystem;
 
-QStringList Lines(std::initializer_list<const char*> lines) {
-  QStringList list;
-  for (const char* l : lines) list << QString::fromUtf8(l);
-  return list;
+std::vector<std::string> Lines(ListBox& list) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < list.ItemCount(); ++i) lines.push_back(list.Item(i));
+  return lines;
 }
 
 class KTformTest : public ::testing::Test {
  protected:
   KTformTest() : game_("gs-form") { test::StoreSettings(game_.Game(), 0, 1, 1); }
 
-  std::unique_ptr<TestForm> Form() {
-    return std::make_unique<TestForm>(test::StateWith(word_.Factory()));
-  }
   static int32_t Setting(const char* name) { return GetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, name); }
   // The states of the three buttons, the lists' locks and Check1.
-  static std::string States(const KTform& f) {
+  static std::string States(KTformView& v) {
     auto b = [](bool on) { return on ? '1' : '0'; };
-    return {b(f.Command1->isEnabled()), b(f.Command2->isEnabled()), b(f.Command3->isEnabled()), ' ',
-            b(f.Combo1->Locked()),      b(f.Combo2->Locked()),      ' ',
-            b(f.Check1->isEnabled()),   b(f.Check1->isChecked())};
+    return {b(v.Command1().Enabled()),
+            b(v.Command2().Enabled()),
+            b(v.Command3().Enabled()),
+            ' ',
+            b(v.Combo1().Locked()),
+            b(v.Combo2().Locked()),
+            ' ',
+            b(v.Check1().Enabled()),
+            b(v.Check1().Value() == 1)};
   }
 
   test::SampleInstallation game_;
   testing::WordScript word_;
 };
 
-TEST_F(KTformTest, LayoutNamesAndOrderOfTheControls) {
-  auto f = Form();
-  EXPECT_EQ(f->windowTitle(), "KT06 - Glossmith for EA NHL06");
-  // 15 twips a pixel at 96 dots per inch.
-  EXPECT_EQ(f->size(), QSize(608, 359));
-  EXPECT_EQ(f->minimumSize(), f->maximumSize());
-  EXPECT_EQ(f->Image1->geometry(), QRect(8, 8, 220, 336));
-  EXPECT_EQ(f->Image1->pixmap().size(), QSize(220, 336));
-  EXPECT_EQ(f->Frame2->geometry(), QRect(239, 81, 361, 263));
-  EXPECT_EQ(f->Command3->geometry(), QRect(248, 216, 97, 33));
-  EXPECT_EQ(f->Check1->parentWidget(), f->Frame1);
-  EXPECT_EQ(f->List1->parentWidget(), f->Frame2);
-  EXPECT_TRUE(f->Combo1->isEditable());
-  EXPECT_TRUE(f->Check2->isTristate());
-  EXPECT_FALSE(f->windowIcon().isNull());
-  for (const char* name : {"Image1", "Label1", "Frame1", "Check1", "Check2", "Frame2", "Label2", "Combo1", "Label3",
-                           "Combo2", "List1", "Command1", "Command2", "Command3"}) {
-    EXPECT_NE(f->findChild<QWidget*>(name), nullptr) << name;
+TEST_F(KTformTest, TheWindowAndItsControls) {
+  FormOnView f(word_.Factory());
+  test::ViewDriver& user = f.User();
+  EXPECT_EQ(user.Caption(), "KT06 - Glossmith for EA NHL06");
+  EXPECT_TRUE(user.HasIcon());
+  EXPECT_FALSE(user.Resizable());
+  // 15 twips a pixel at 96 dots per inch; the logo at its own size.
+  const double scale = user.DotsPerInch() / 96.0;
+  const test::Box client = user.ClientArea();
+  EXPECT_NEAR(client.width, 608 * scale, 1);
+  EXPECT_NEAR(client.height, 359 * scale, 1);
+  EXPECT_NEAR(user.Geometry("Image1").width, 220 * scale, 1);
+  EXPECT_NEAR(user.Geometry("Image1").height, 336 * scale, 1);
+
+  // Each control lies inside its frame (or the window), clear of the others
+  // there but for the labels' ends, which reach 2 pixels under the lists
+  // beside them; the version label lies over the logo.
+  const std::vector<std::pair<std::string, std::string>> controls = {
+      {"Image1", ""},         {"Label1", "Image1"},  {"Frame1", ""},       {"Check1", "Frame1"},
+      {"Check2", "Frame1"},   {"Frame2", ""},        {"Label2", "Frame2"}, {"Combo1", "Frame2"},
+      {"Label3", "Frame2"},   {"Combo2", "Frame2"},  {"List1", "Frame2"},  {"Command1", "Frame2"},
+      {"Command2", "Frame2"}, {"Command3", "Frame2"}};
+  for (const auto& [name, container] : controls) {
+    const test::Box box = user.Geometry(name);
+    EXPECT_GT(box.width * box.height, 0) << name;
+    EXPECT_TRUE((container.empty() ? client : user.Geometry(container)).Contains(box)) << name;
+    for (const auto& [other, otherContainer] : controls) {
+      if (other == name || otherContainer != container) continue;
+      EXPECT_LE(box.Overlap(user.Geometry(other)), 2 * scale + 1) << name << " and " << other;
+    }
   }
+  EXPECT_TRUE(user.Editable("Combo1"));
+  EXPECT_TRUE(user.Editable("Combo2"));
   // The keyboard focus goes round in the order of the tab indexes.
-  const QList<QWidget*> order = {f->Check1,   f->Combo1, f->Command1, f->Command2,
-                                 f->Command3, f->List1,  f->Combo2,   f->Check2};
-  QList<QWidget*> walked;
-  for (QWidget* w = order.front(); walked.size() < order.size(); w = w->nextInFocusChain()) {
-    if (order.contains(w)) walked << w;
-  }
-  EXPECT_EQ(walked, order);
+  const std::vector<std::string> order = {"Check1",   "Combo1", "Command1", "Command2",
+                                          "Command3", "List1",  "Combo2",   "Check2"};
+  std::vector<std::string> round = order;
+  round.push_back("Check1");
+  EXPECT_EQ(user.FocusOrder("Check1", round.size()), round);
 }
 
 TEST_F(KTformTest, StartUpRestoresTheStoredChoices) {
   test::StoreSettings(game_.Game(), 1, 2, 1);
-  auto f = Form();
+  FormOnView f(word_.Factory());
+  KTformView& v = f.View();
   ASSERT_TRUE(f->Form_Load()) << (f->shown.empty() ? "" : f->shown[0]);
-  EXPECT_EQ(f->Label1->text(), "Ver: 2.11");
-  EXPECT_EQ(f->Combo1->count(), 3);
-  EXPECT_EQ(f->Combo2->itemText(1), "French(Russian)");
-  EXPECT_EQ(f->Combo1->currentText(), "Game");
-  EXPECT_EQ(f->Combo2->currentText(), "German");
-  EXPECT_EQ(f->Check2->checkState(), Qt::Checked);
-  EXPECT_EQ(States(*f), "100 00 00");
-  EXPECT_EQ(f->Check1->text(), "Open existing word file GameGerman.bin.doc");
-  EXPECT_EQ(f->List1->Lines(), Lines({"Choose type and language. Press button 'Extract'."}));
+  EXPECT_EQ(v.Label1().Caption(), "Ver: 2.11");
+  EXPECT_EQ(v.Combo1().ItemCount(), 3);
+  EXPECT_EQ(v.Combo2().Item(1), "French(Russian)");
+  EXPECT_EQ(v.Combo1().Text(), "Game");
+  EXPECT_EQ(v.Combo2().Text(), "German");
+  EXPECT_EQ(v.Check2().Value(), 1);
+  EXPECT_EQ(States(v), "100 00 00");
+  EXPECT_EQ(v.Check1().Caption(), "Open existing word file GameGerman.bin.doc");
+  EXPECT_EQ(Lines(v.List1()), std::vector<std::string>{"Choose type and language. Press button 'Extract'."});
   EXPECT_EQ(f->State().WorkDir, game_ / "KT\\");
   EXPECT_EQ(f->State().DocumentPath, game_ / "KT\\Efiles\\GameGerman.bin.doc");
 }
 
 TEST_F(KTformTest, NoChoiceAndAGreyedBackupOption) {
   test::StoreSettings(game_.Game(), -1, -1, 2);
-  auto f = Form();
+  FormOnView f(word_.Factory());
+  KTformView& v = f.View();
   ASSERT_TRUE(f->Form_Load());
-  EXPECT_EQ(f->Combo1->currentIndex(), -1);
-  EXPECT_EQ(f->Combo1->currentText(), "");
-  EXPECT_EQ(f->Combo2->currentIndex(), -1);
-  EXPECT_EQ(f->Check2->checkState(), Qt::PartiallyChecked);
-  EXPECT_TRUE(f->Command1->isEnabled());
+  EXPECT_EQ(v.Combo1().ListIndex(), -1);
+  EXPECT_EQ(v.Combo1().Text(), "");
+  EXPECT_EQ(v.Combo2().ListIndex(), -1);
+  EXPECT_EQ(v.Check2().Value(), 2);
+  EXPECT_TRUE(v.Command1().Enabled());
   EXPECT_EQ(Setting("TypeId"), -1);
-  EXPECT_EQ(f->Check1->text(), "Open existing word file .doc");
+  EXPECT_EQ(v.Check1().Caption(), "Open existing word file .doc");
   // A click on the greyed box checks it.
-  f->Check2->click();
-  EXPECT_EQ(f->Check2->Value(), 1);
+  f.User().Click("Check2");
+  EXPECT_EQ(v.Check2().Value(), 1);
   EXPECT_EQ(Setting("MakeBackup"), 1);
-  f->Check2->click();
+  f.User().Click("Check2");
   EXPECT_EQ(Setting("MakeBackup"), 0);
 }
 
@@ -117,18 +131,17 @@ struct StartUpFailure {
 };
 
 TEST_F(KTformTest, EveryStartUpErrorEndsInTheReport) {
-  const std::string regRead = "was generated by  ";
   const std::vector<StartUpFailure> failures = {
-      {"no game key",
-       [](const std::string&) { fs::remove_all(std::string(std::getenv("XDG_CONFIG_HOME"))); },
+      {"no game key", [](const std::string&) { test::RemoveProgramKeys(); },
        "Error # -2147215503 was generated by  GetRegString\rRegOpenKeyEx failed!"},
       {"no Install Dir",
        [](const std::string&) {
-         fs::remove_all(std::string(std::getenv("XDG_CONFIG_HOME")));
+         test::RemoveProgramKeys();
          SetRegString(HKEY_LOCAL_MACHINE, kGameKey, "Version", "1.0");
        },
        "Error # -2147215503 was generated by  GetRegString\rRegQueryValueEx failed!"},
-      {"empty Install Dir", [](const std::string&) { SetRegString(HKEY_LOCAL_MACHINE, kGameKey, "Install Dir", ""); },
+      {"empty Install Dir",
+       [](const std::string&) { SetRegString(HKEY_LOCAL_MACHINE, kGameKey, "Install Dir", ""); },
        "Error #  53 was generated by  Glossmith\rMissing registry key 'Install Dir'"},
       {"no trailing separator",
        [](const std::string& game) {
@@ -137,39 +150,43 @@ TEST_F(KTformTest, EveryStartUpErrorEndsInTheReport) {
        "Error #  53 was generated by  Glossmith\rThe Program KT06 is installed wrong."},
       {"only folders in KT",
        [](const std::string& game) {
-         for (const char* f : {"ImpBig.exe", "template.viv"}) fs::remove(game + "KT/" + f);
+         for (const char* f : {"ImpBig.exe", "template.viv"}) fs::remove(game + NativePath("KT\\") + f);
        },
        "Error #  53 was generated by  Glossmith\rThe Program KT06 is installed wrong."},
       {"no settings key",
        [](const std::string& game) {
-         fs::remove_all(std::string(std::getenv("XDG_CONFIG_HOME")));
+         test::RemoveProgramKeys();
          SetRegString(HKEY_LOCAL_MACHINE, kGameKey, "Install Dir", game);
        },
        "Error # -2147215503 was generated by  GetRegDWord\rRegOpenKeyEx failed!"},
       {"no MakeBackup",
        [](const std::string& game) {
-         fs::remove_all(std::string(std::getenv("XDG_CONFIG_HOME")));
+         test::RemoveProgramKeys();
          SetRegString(HKEY_LOCAL_MACHINE, kGameKey, "Install Dir", game);
          SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "TypeId", 0);
          SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "LanguageId", 0);
        },
        "Error # -2147215503 was generated by  GetRegDWord\rRegQueryValueEx failed!"},
-      {"TypeId beyond 16 bits", [](const std::string&) { SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "TypeId", 40000); },
+      {"TypeId beyond 16 bits",
+       [](const std::string&) { SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "TypeId", 40000); },
        "Error #  6 was generated by  Glossmith\rOverflow"},
-      {"TypeId past the list", [](const std::string&) { SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "TypeId", 3); },
+      {"TypeId past the list",
+       [](const std::string&) { SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "TypeId", 3); },
        "Error #  380 was generated by  Glossmith\rInvalid property value"},
       {"LanguageId below -1",
        [](const std::string&) { SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "LanguageId", -2); },
        "Error #  380 was generated by  Glossmith\rInvalid property value"},
-      {"MakeBackup 3", [](const std::string&) { SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "MakeBackup", 3); },
+      {"MakeBackup 3",
+       [](const std::string&) { SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "MakeBackup", 3); },
        "Error #  380 was generated by  Glossmith\rInvalid property value"},
   };
   for (const auto& failure : failures) {
     test::StoreSettings(game_.Game(), 0, 1, 1);
     failure.arrange(game_.Game());
-    auto f = Form();
+    FormOnView f(word_.Factory());
     EXPECT_FALSE(f->Form_Load()) << failure.what;
     EXPECT_TRUE(f->Unloaded()) << failure.what;
+    EXPECT_FALSE(f.User().Shown()) << failure.what;
     EXPECT_EQ(f->shown, std::vector<std::string>{failure.message}) << failure.what;
     if (!FileExists(game_ / "KT\\ImpBig.exe")) {
       fs::copy_file(test::ImpBigPath(), game_ / "KT\\ImpBig.exe");
@@ -178,66 +195,84 @@ TEST_F(KTformTest, EveryStartUpErrorEndsInTheReport) {
 }
 
 TEST_F(KTformTest, TheCycleMovesTheWindowThroughItsStates) {
-  auto f = Form();
+  FormOnView f(word_.Factory());
+  KTformView& v = f.View();
+  test::ViewDriver& user = f.User();
   ASSERT_TRUE(f->Form_Load());
-  f->Command1->click();
+  v.Show();
+  EXPECT_TRUE(user.OpenList("Combo1"));
+  user.Click("Command1");
   ASSERT_TRUE(f->shown.empty()) << f->shown[0];
-  EXPECT_EQ(States(*f), "010 11 00");
-  EXPECT_EQ(f->List1->Lines(), Lines({" ...The file FrontFrench.bin is open now!",
+  EXPECT_EQ(States(v), "010 11 00");
+  EXPECT_EQ(Lines(v.List1()),
+            (std::vector<std::string>{" ...The file FrontFrench.bin is open now!",
                                       "Press button 'Edit in MS Word'. Edit the file and save it."}));
-  // Locked lists take no change.
-  f->Combo1->showPopup();
-  EXPECT_FALSE(f->Combo1->view()->isVisible());
-  EXPECT_TRUE(f->Combo1->lineEdit()->isReadOnly());
+  // Locked lists take no change: the list does not open, neither the arrow
+  // keys nor typing change the choice.
+  EXPECT_FALSE(user.OpenList("Combo1"));
+  user.PressDown("Combo1");
+  user.Type("Combo2", "Polish");
+  EXPECT_EQ(v.Combo1().ListIndex(), 0);
+  EXPECT_EQ(v.Combo2().Text(), "French(Russian)");
+  EXPECT_EQ(Setting("TypeId"), 0);
 
-  f->Command2->click();
+  user.Click("Command2");
   ASSERT_TRUE(f->shown.empty()) << f->shown[0];
-  EXPECT_EQ(States(*f), "001 11 00");
-  EXPECT_EQ(f->List1->Lines(), Lines({" ...The file FrontFrench.bin is open now!", " ...You have saved the file?",
-                                      "Press button 'Save changes'."}));
+  EXPECT_EQ(States(v), "001 11 00");
+  EXPECT_EQ(Lines(v.List1()),
+            (std::vector<std::string>{" ...The file FrontFrench.bin is open now!",
+                                      " ...You have saved the file?", "Press button 'Save changes'."}));
   EXPECT_TRUE(word_.Visible(1));
 
-  f->Command3->click();
+  user.Click("Command3");
   ASSERT_TRUE(f->shown.empty()) << f->shown[0];
   // Idle again; the kept document now exists, so Check1 offers it.
-  EXPECT_EQ(States(*f), "100 00 11");
-  EXPECT_EQ(f->Check1->text(), "Open existing word file FrontFrench.bin.doc");
-  EXPECT_EQ(f->List1->Lines(),
-            Lines({" ...The file FrontFrench.bin is open now!", " ...You have saved the file?", " ...The file closed!",
-                   "Choose type and language. Press button 'Extract'."}));
+  EXPECT_EQ(States(v), "100 00 11");
+  EXPECT_EQ(v.Check1().Caption(), "Open existing word file FrontFrench.bin.doc");
+  EXPECT_EQ(Lines(v.List1()),
+            (std::vector<std::string>{" ...The file FrontFrench.bin is open now!",
+                                      " ...You have saved the file?", " ...The file closed!",
+                                      "Choose type and language. Press button 'Extract'."}));
   EXPECT_FALSE(FileExists(game_ / "KT\\FrontFrench.bin"));
   EXPECT_TRUE(FileExists(game_ / "fe\\local.viv.bak"));
+  // The arrow key picks the next type, as a pick from the list does.
+  user.PressDown("Combo1");
+  EXPECT_EQ(v.Combo1().Text(), "Game");
+  EXPECT_EQ(Setting("TypeId"), 1);
 }
 
 TEST_F(KTformTest, PickingAChoiceStoresItAndSetsUpTheDocumentOption) {
   fs::create_directories(game_ / "KT\\Efiles");
   test::WriteText(game_ / "KT\\Efiles\\GameFrench.bin.doc", "kept");
-  auto f = Form();
+  FormOnView f(word_.Factory());
+  KTformView& v = f.View();
   ASSERT_TRUE(f->Form_Load());
-  EXPECT_EQ(States(*f), "100 00 00");
-  f->Combo1->setCurrentIndex(1);
-  emit f->Combo1->activated(1);
+  EXPECT_EQ(States(v), "100 00 00");
+  f.User().Pick("Combo1", 1);
   EXPECT_EQ(Setting("TypeId"), 1);
-  EXPECT_EQ(States(*f), "100 00 11");
-  EXPECT_EQ(f->Check1->text(), "Open existing word file GameFrench.bin.doc");
-  f->Combo2->setCurrentIndex(5);
-  emit f->Combo2->activated(5);
+  EXPECT_EQ(States(v), "100 00 11");
+  EXPECT_EQ(v.Check1().Caption(), "Open existing word file GameFrench.bin.doc");
+  // The user clears the offered document.
+  f.User().Click("Check1");
+  EXPECT_EQ(States(v), "100 00 10");
+  f.User().Pick("Combo2", 5);
   EXPECT_EQ(Setting("LanguageId"), 5);
-  EXPECT_EQ(States(*f), "100 00 00");
+  EXPECT_EQ(States(v), "100 00 00");
 }
 
 TEST_F(KTformTest, TypedTextChangesTheFileNameButStoresNothing) {
-  auto f = Form();
+  FormOnView f(word_.Factory());
   ASSERT_TRUE(f->Form_Load());
-  f->Combo2->lineEdit()->setText("Polish");
+  f.User().Type("Combo2", "Polish");
   EXPECT_EQ(CurrentFileName(*f), "FrontPolish.bin");
   EXPECT_EQ(Setting("LanguageId"), 1);
-  EXPECT_EQ(f->Check1->text(), "Open existing word file FrontFrench.bin.doc");
+  EXPECT_EQ(f.View().Check1().Caption(), "Open existing word file FrontFrench.bin.doc");
   // Extract then fails on the missing table and ends the program.
-  f->Command1->click();
+  f.User().Click("Command1");
   ASSERT_EQ(f->shown.size(), 1u);
-  EXPECT_EQ(f->shown[0], "Error #  53 was generated by  Glossmith\rThe file FrontPolish.bin does not found in " +
-                             (game_ / "fe\\local.viv"));
+  EXPECT_EQ(f->shown[0],
+            "Error #  53 was generated by  Glossmith\rThe file FrontPolish.bin does not found in " +
+                (game_ / "fe\\local.viv"));
   EXPECT_TRUE(f->Unloaded());
 }
 
@@ -245,14 +280,14 @@ TEST_F(KTformTest, ClosingTheWindowDeletesTheWorkFilesOfAnOpenCycle) {
   const auto archive = ReadBytes(game_ / "fe\\local.viv");
   for (int clicks = 1; clicks <= 2; ++clicks) {
     testing::WordScript word;
-    TestForm f(test::StateWith(word.Factory()));
-    ASSERT_TRUE(f.Form_Load());
-    f.Command1->click();
-    if (clicks == 2) f.Command2->click();
+    FormOnView f(word.Factory());
+    ASSERT_TRUE(f->Form_Load());
+    f.View().Show();
+    f.User().Click("Command1");
+    if (clicks == 2) f.User().Click("Command2");
     EXPECT_TRUE(FileExists(game_ / "KT\\FrontFrench.bin"));
-    f.show();
-    f.close();
-    EXPECT_TRUE(f.Unloaded());
+    EXPECT_TRUE(f.User().CloseByUser());
+    EXPECT_TRUE(f->Unloaded());
     EXPECT_FALSE(FileExists(game_ / "KT\\FrontFrench.bin"));
     EXPECT_FALSE(FileExists(game_ / "KT\\frontEnglish.bin.eng"));
     EXPECT_FALSE(FileExists(game_ / "KT\\FrontFrench.bin.txt"));
@@ -263,38 +298,44 @@ TEST_F(KTformTest, ClosingTheWindowDeletesTheWorkFilesOfAnOpenCycle) {
     }
   }
   // Idle: nothing to delete, the window closes all the same.
-  auto f = Form();
+  FormOnView f(word_.Factory());
   ASSERT_TRUE(f->Form_Load());
-  f->show();
-  EXPECT_TRUE(f->close());
+  f.View().Show();
+  EXPECT_TRUE(f.User().CloseByUser());
+  EXPECT_TRUE(f->Unloaded());
 }
 
 TEST_F(KTformTest, AFailingStepReportsAndUnloadsWithTheChoicesLocked) {
   word_.Fail("create", Error(429, "ActiveX component can't create object: soffice"));
-  auto f = Form();
+  FormOnView f(word_.Factory());
   ASSERT_TRUE(f->Form_Load());
-  f->show();
-  f->Command1->click();
-  f->Command2->click();
+  f.View().Show();
+  f.User().Click("Command1");
+  f.User().Click("Command2");
   ASSERT_EQ(f->shown.size(), 1u);
-  EXPECT_EQ(f->shown[0], "Error #  429 was generated by  Glossmith\rActiveX component can't create object: soffice");
+  EXPECT_EQ(f->shown[0],
+            "Error #  429 was generated by  Glossmith\rActiveX component can't create object: soffice");
   EXPECT_TRUE(f->Unloaded());
-  EXPECT_TRUE(f->Combo1->Locked());
+  EXPECT_FALSE(f.User().Shown());
+  EXPECT_TRUE(f.View().Combo1().Locked());
   EXPECT_FALSE(FileExists(game_ / "KT\\FrontFrench.bin.txt"));
 }
 
 TEST_F(KTformTest, ScreenshotsOfTheIdleWindowAndAfterExtract) {
-  auto f = Form();
+  FormOnView f(word_.Factory());
   ASSERT_TRUE(f->Form_Load());
-  f->show();
-  QDir().mkpath(GLOSSMITH_SCREENSHOTS);
-  const QString idle = QString(GLOSSMITH_SCREENSHOTS) + "/kt06-idle.png";
-  const QString extracted = QString(GLOSSMITH_SCREENSHOTS) + "/kt06-after-extract.png";
-  ASSERT_TRUE(f->grab().save(idle));
-  f->Command1->click();
-  ASSERT_TRUE(f->grab().save(extracted));
-  EXPECT_EQ(QImage(idle).size(), QSize(608, 359));
-  EXPECT_NE(QImage(idle), QImage(extracted));
+  f.View().Show();
+  fs::create_directories(GLOSSMITH_SCREENSHOTS);
+  const std::string prefix = std::string(GLOSSMITH_SCREENSHOTS) + "/" + f.User().ScreenshotName();
+  const test::Screenshot idle = f.User().Capture();
+  ASSERT_TRUE(test::WritePng(prefix + "idle.png", idle));
+  f.User().Click("Command1");
+  const test::Screenshot extracted = f.User().Capture();
+  ASSERT_TRUE(test::WritePng(prefix + "after-extract.png", extracted));
+  const double scale = f.User().DotsPerInch() / 96.0;
+  EXPECT_NEAR(idle.width, 608 * scale, 1);
+  EXPECT_NEAR(idle.height, 359 * scale, 1);
+  EXPECT_NE(idle, extracted);
 }
 
 }  // namespace

@@ -22,50 +22,50 @@ TEST(WindowOfficeTest, TheThreeButtonsCarryAnEditIntoTheGame) {
   test::StoreSettings(game.Game(), 0, 1, 1);
   const auto archiveBefore = ReadBytes(game / "fe\\local.viv");
 
-  test::TestForm f(test::StateWith([] {
+  test::FormOnView f([] {
     WordAppOptions options;
     options.profileRoot = GLOSSMITH_TEST_PROFILES;
     options.longCallSeconds = 300;
     return CreateWordApp(options);
-  }));
-  ASSERT_TRUE(f.Form_Load());
-  f.show();
+  });
+  ASSERT_TRUE(f->Form_Load());
+  f.View().Show();
 
-  f.Command1->click();
-  ASSERT_TRUE(f.shown.empty()) << f.shown[0];
-  EXPECT_TRUE(FileExists(f.State().WorkTablePath));
+  f.User().Click("Command1");
+  ASSERT_TRUE(f->shown.empty()) << f->shown[0];
+  EXPECT_TRUE(FileExists(f->State().WorkTablePath));
 
-  f.Command2->click();
-  ASSERT_TRUE(f.shown.empty()) << f.shown[0];
-  auto expected = test::Lines(ReadBytes(f.State().TextFilePath));
+  f.User().Click("Command2");
+  ASSERT_TRUE(f->shown.empty()) << f->shown[0];
+  auto expected = test::Lines(ReadBytes(f->State().TextFilePath));
   ASSERT_GT(expected.size(), 3u);
-  ASSERT_NE(f.State().WordApp, nullptr);
-  writer::WriterProbe* probe = writer::ProbeOf(*f.State().WordApp);
+  ASSERT_NE(f->State().WordApp, nullptr);
+  writer::WriterProbe* probe = writer::ProbeOf(*f->State().WordApp);
   ASSERT_NE(probe, nullptr);
   EXPECT_TRUE(probe->WindowVisible());
   EXPECT_EQ(probe->TableRows(1), static_cast<int32_t>(expected.size()));
   probe->SetCellText(1, "A3", "Сохранить изменения");
 
-  f.Command3->click();
-  ASSERT_TRUE(f.shown.empty()) << f.shown[0];
-  EXPECT_FALSE(f.Unloaded());
-  EXPECT_TRUE(f.Command1->isEnabled());
-  EXPECT_TRUE(f.Check1->isEnabled());
-  EXPECT_TRUE(f.Check1->isChecked());
+  f.User().Click("Command3");
+  ASSERT_TRUE(f->shown.empty()) << f->shown[0];
+  EXPECT_FALSE(f->Unloaded());
+  EXPECT_TRUE(f.View().Command1().Enabled());
+  EXPECT_TRUE(f.View().Check1().Enabled());
+  EXPECT_EQ(f.View().Check1().Value(), 1);
   EXPECT_TRUE(FileExists(game / "KT\\Efiles\\FrontFrench.bin.doc"));
   EXPECT_EQ(ReadBytes(game / "fe\\local.viv.bak"), archiveBefore);
 
   // The game now holds the edit and nothing else changed; its header file
   // and the header copy in the preload archive follow the new archive.
   expected[2].replace(0, expected[2].find('\0'), "Сохранить изменения");
-  EXPECT_EQ(test::ArchiveText(f.State(), "FrontFrench.bin"), expected);
+  EXPECT_EQ(test::ArchiveText(f->State(), "FrontFrench.bin"), expected);
   const Bytes header = ReadArchiveHeader(game / "fe\\local.viv");
   const std::vector<uint8_t> headerBytes(header.begin(), header.end());
   EXPECT_EQ(ReadBytes(game / "fe\\local.bh"), headerBytes);
   EXPECT_EQ(test::Entry(game / "preload\\fmisc.viv", "local.bh"), headerBytes);
 
-  f.close();
-  EXPECT_TRUE(f.Unloaded());
+  EXPECT_TRUE(f.User().CloseByUser());
+  EXPECT_TRUE(f->Unloaded());
 }
 
 }  // namespace

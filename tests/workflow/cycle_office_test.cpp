@@ -81,6 +81,8 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
       {5, "first line\nsecond line"},
   };
   for (const auto& [row, text] : edits) probe->SetCellText(1, "A" + std::to_string(row), text);
+  // The user ends at row 7.
+  m_.WordApp->ActiveDocument().Tables().Item(1).Cell(7, 1).Select();
   SaveChanges(m_, window_);
   EXPECT_FALSE(FileExists(m_.WorkTablePath));
   EXPECT_FALSE(FileExists(m_.TextFilePath));
@@ -88,11 +90,13 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   EXPECT_TRUE(FileExists(m_.DocumentPath));
 
   // What the archive holds reads back as the edited text: Cyrillic as typed,
-  // Latin letters of the Cyrillic-stored types as the Cyrillic letters of
-  // their codes, a line break inside a cell (one LF) as "@".
-  const bool game = KindOf(CurrentFileName(window_)) == FileKind::Game;
+  // Latin letters too, except in the French "Front" table and e-mail data,
+  // which show them as the Cyrillic letters of their codes, a line break
+  // inside a cell (one LF) as "@".
+  const bool latinAsCyrillic =
+      GetParam().language == std::string("French(Russian)") && GetParam().type != std::string("Game");
   expected[1].replace(0, expected[1].find('\0'), "Привет, мир! Ёлка и ёж");
-  expected[2].replace(0, expected[2].find('\0'), game ? "ÀÁÂ àáâ ÿ" : "АБВ абв я");
+  expected[2].replace(0, expected[2].find('\0'), latinAsCyrillic ? "АБВ абв я" : "ÀÁÂ àáâ ÿ");
   expected[3].replace(0, expected[3].find('\0'), "");
   const auto shown = ArchiveText(m_, CurrentFileName(window_));
   ASSERT_EQ(shown.size(), expected.size());
@@ -119,6 +123,7 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   ASSERT_NE(probe, nullptr);
   EXPECT_EQ(probe->CellText(1, "A2"), "Привет, мир! Ёлка и ёж");
   EXPECT_EQ(probe->CellText(1, "A4"), "");
+  EXPECT_EQ(m_.WordApp->Selection().Information(wd::StartOfRangeRowNumber), 7);
   SaveChanges(m_, window_);
   EXPECT_EQ(ArchiveText(m_, CurrentFileName(window_)), shown);
 }

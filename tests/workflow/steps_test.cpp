@@ -157,12 +157,17 @@ TEST_F(StepsTest, EditInWordBuildsTheDocumentWithTheWordCallsInOrder) {
   EditInWord(m_, window_);
   const std::vector<std::string> expected = {
       "create",
-      "Documents.Open(" + Quoted(m_.TextFilePath) + ", 5, 65001)",
+      "Documents.Open(" + Quoted(m_.TextFilePath) +
+          ", 5, 65001, ConfirmConversions:=false, AddToRecentFiles:=false, NoEncodingDialog:=true)",
       "PageSetup.Orientation = 1",
       "Selection.WholeStory()",
       "Selection.ConvertToTable(\"\\0\")",
       "Document.SaveAs(" + Quoted(m_.DocumentPath) + ", 0)",
-      "Selection.GoTo(3, 1, 17, \"\")",
+      "Tables.Item(1)",
+      "Table.Rows.Count()",
+      "Table.Cell(17, 1)",
+      "Cell.Select()",
+      "Selection.Collapse(1)",
       "Visible = true",
       "WindowState = 1",
   };
@@ -185,7 +190,11 @@ TEST_F(StepsTest, EditInWordReopensTheKeptDocumentAtTheRememberedLine) {
   const std::vector<std::string> expected = {
       "create",
       "Documents.Open(" + Quoted(m_.DocumentPath) + ")",
-      "Selection.GoTo(3, 1, 5, \"\")",
+      "Tables.Item(1)",
+      "Table.Rows.Count()",
+      "Table.Cell(5, 1)",
+      "Cell.Select()",
+      "Selection.Collapse(1)",
       "Visible = true",
       "WindowState = 1",
   };
@@ -198,15 +207,30 @@ TEST_F(StepsTest, WithoutARememberedLineTheCursorStaysWhereItIs) {
   m_.DocumentPath = DocumentPathOf(m_, "FrontFrench.bin");
   Extract(m_, window_);
   EditInWord(m_, window_);
-  for (const auto& call : word_.CallTexts()) EXPECT_EQ(call.find("GoTo"), std::string::npos) << call;
+  for (const auto& call : word_.CallTexts()) EXPECT_EQ(call.find("Cell"), std::string::npos) << call;
 
   // A refused move is ignored too.
   WordScript refusing;
-  refusing.Fail("Selection.GoTo", gs::Error(4120, "Bad parameter", "Word"));
+  refusing.Fail("Cell.Select", gs::Error(4120, "Bad parameter", "Word"));
   m_.CreateWordApp = refusing.Factory();
   SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "WordGoToLine", 99999);
   EditInWord(m_, window_);
   EXPECT_TRUE(refusing.Visible(1));
+}
+
+TEST_F(StepsTest, TheRememberedRowIsATableRowAndOneTheTableLacksIsTheFirst) {
+  m_.DocumentPath = DocumentPathOf(m_, "FrontFrench.bin");
+  Extract(m_, window_);
+  EditInWord(m_, window_);
+  const int32_t rows = m_.WordApp->ActiveDocument().Tables().Item(1).Rows().Count();
+  ASSERT_GT(rows, 17);
+  for (const auto& [remembered, row] : std::vector<std::pair<int32_t, int32_t>>{
+           {17, 17}, {rows, rows}, {rows + 1, 1}, {0, 1}, {-3, 1}, {INT32_MIN, 1}}) {
+    SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "WordGoToLine", remembered);
+    EditInWord(m_, window_);
+    EXPECT_EQ(m_.WordApp->Selection().Information(wd::StartOfRangeRowNumber), row) << remembered;
+    EXPECT_EQ(m_.WordApp->Selection().Information(wd::EndOfRangeRowNumber), row) << remembered;
+  }
 }
 
 TEST_F(StepsTest, ACompletedCyclePutsTheTableBackAndRefreshesTheHeader) {
@@ -232,7 +256,7 @@ TEST_F(StepsTest, ACompletedCyclePutsTheTableBackAndRefreshesTheHeader) {
       "2: Selection.EndKey(6)",
       "2: Selection.TypeBackspace()",
       "2: Document.SaveAs(" + Quoted(m_.TextFilePath) + ", 7, 65001, false)",
-      "2: Quit()",
+      "2: Quit(false)",
   };
   ASSERT_GE(calls.size(), tail.size());
   EXPECT_EQ(std::vector<std::string>(calls.end() - static_cast<long>(tail.size()), calls.end()), tail);
@@ -271,19 +295,17 @@ TEST_F(StepsTest, EditsInTheDocumentReachTheGameArchive) {
   EditKeptDocument(m_.DocumentPath, 1, 0, "");
   SaveChanges(m_, window_);
 
-  // The heading is stored in the game's form (Cyrillic at its Windows-1251
-  // codes; Latin letters kept, so they read back as Cyrillic, as in the game's
-  // own tables), and the emptied string is an empty string.
+  // A Czech table keeps the letters as typed (only the French slot stores
+  // Cyrillic in a form of its own), and the emptied string is an empty string.
   const auto table = Entry(game_ / "db\\tuning.viv", "emaildataCzech.dta");
-  EXPECT_NE(std::string(table.begin(), table.end()).find("Zpr\xC3\xA1va \xC3\x86\xC3\xB3\xC3\xAA"),
-            std::string::npos);
+  EXPECT_NE(std::string(table.begin(), table.end()).find("Zpráva Жук"), std::string::npos);
   test::WriteBytes(m_.WorkTablePath, table);
   test::WriteBytes(m_.TemplateCopyPath, Entry(game_ / "KT\\template.viv", "emaildata.dta"));
   FormatState state;
   EmailExport(state, {m_.WorkTablePath, m_.TemplateCopyPath, m_.TextFilePath}, "emaildataCzech.dta", *m_.Kt);
   const auto bytes = ReadBytes(m_.TextFilePath);
   const std::string text(bytes.begin(), bytes.end());
-  EXPECT_TRUE(text.starts_with(std::string("Zprбva Жук") + '\0'));
+  EXPECT_TRUE(text.starts_with(std::string("Zpráva Жук") + '\0'));
   EXPECT_EQ(text.at(text.find('\n') + 1), '\0');
   DeleteWorkFiles(m_);
   // E-mail data needs no header refresh.

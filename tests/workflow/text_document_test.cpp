@@ -47,13 +47,13 @@ TEST(TextDocumentTest, SeparatorsMayBeAnyOneCharacter) {
 }
 
 TEST(TextDocumentTest, AnInsertionPointConvertsOnlyItsParagraph) {
-  auto d = FromLines({"first", "a" + kNul + "b", "last"});
-  d.GoToLine(wd::GoToAbsolute, 2);
+  auto d = FromLines({"first", "a" + kNul + "b"});
+  d.EndOfStory();
   d.ConvertToTable(kNul);
   ASSERT_EQ(d.Blocks().size(), 3u);
   EXPECT_EQ(std::get<std::string>(d.Blocks()[0]), "first");
   EXPECT_EQ(std::get<Table>(d.Blocks()[1]), (Table{{{"a", "b"}}}));
-  EXPECT_EQ(std::get<std::string>(d.Blocks()[2]), "last");
+  EXPECT_EQ(std::get<std::string>(d.Blocks()[2]), "");
   // A selection that takes in a table cannot be converted again.
   d.WholeStory();
   EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.ConvertToTable(kNul); }), wderr::NotAvailable);
@@ -92,7 +92,8 @@ TEST(TextDocumentTest, BackspaceDeletesOneCharacterOrJoinsParagraphs) {
   d.Backspace();
   d.Backspace();  // the paragraph mark before
   EXPECT_EQ(d.Lines(), (std::vector<std::string>{"ab"}));
-  d.GoToLine(wd::GoToAbsolute, 1);
+  d.WholeStory();
+  d.Collapse(wd::CollapseStart);
   d.Backspace();  // nothing before the start
   EXPECT_EQ(d.Lines(), (std::vector<std::string>{"ab"}));
 
@@ -109,25 +110,27 @@ TEST(TextDocumentTest, BackspaceDeletesOneCharacterOrJoinsParagraphs) {
   EXPECT_EQ(all.Lines(), (std::vector<std::string>{""}));
 }
 
-TEST(TextDocumentTest, GoToCountsParagraphsAndTableRows) {
-  TextDocument d({std::string("title"), Table{{{"r1", ""}, {"r2", ""}, {"r3", ""}}}});
-  d.GoToLine(wd::GoToAbsolute, 3);
+TEST(TextDocumentTest, ACellIsSelectedWholeAndCollapsesToEitherEnd) {
+  TextDocument d({std::string("title"), Table{{{"r1", ""}, {"", ""}}}, Table{{{"x", "жук"}, {"y", ""}}}});
+  EXPECT_EQ(d.TableRows(2), 2u);
+  d.SelectCell(2, 1, 2);
+  EXPECT_EQ(d.SelectionStart(), (Position{2, 0, 1, 0}));
+  EXPECT_EQ(d.SelectionEnd(), (Position{2, 0, 1, 6}));
+  d.Collapse(wd::CollapseEnd);
+  EXPECT_EQ(d.SelectionStart(), (Position{2, 0, 1, 6}));
+  d.SelectCell(1, 2, 1);
+  d.Collapse(wd::CollapseStart);
+  EXPECT_EQ(d.SelectionEnd(), (Position{1, 1, 0, 0}));
   EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 2);
-  EXPECT_EQ(d.Information(wd::StartOfRangeRowNumber), 2);
   EXPECT_EQ(d.Information(wd::WithInTable), -1);
-  // Past the end: the last row, not the empty paragraph after the table.
-  d.GoToLine(wd::GoToAbsolute, 1000);
-  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 3);
-  d.GoToLine(wd::GoToAbsolute, -5);
-  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), -1);  // line 1, the title
+  d.EndOfStory();  // after the tables
+  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), -1);
   EXPECT_EQ(d.Information(wd::WithInTable), 0);
-  d.GoToLine(wd::GoToNext, 2);
-  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 2);
-  d.GoToLine(wd::GoToPrevious, 1);
-  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 1);
-  d.GoToLine(wd::GoToLast, 0);
-  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 3);
-  EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.GoToLine(7, 1); }), wderr::ValueOutOfRange);
+  for (const auto& [row, column] : {std::pair{0, 1}, std::pair{3, 1}, std::pair{1, 3}, std::pair{-1, 1}}) {
+    EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.SelectCell(1, row, column); }), wderr::NoSuchMember)
+        << row << "," << column;
+  }
+  EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.SelectCell(3, 1, 1); }), wderr::NoSuchMember);
   EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.Information(1); }), wderr::ValueOutOfRange);
 }
 
@@ -146,8 +149,8 @@ TEST(TextDocumentTest, TracksOrientationAndChanges) {
   EXPECT_TRUE(d.Landscape());
   EXPECT_TRUE(d.Modified());
   d.SetModified(false);
-  d.GoToLine(wd::GoToAbsolute, 1);
   d.WholeStory();
+  d.Collapse(wd::CollapseEnd);
   EXPECT_FALSE(d.Modified());
 }
 

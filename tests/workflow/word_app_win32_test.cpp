@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <regex>
@@ -126,8 +127,8 @@ class FakeObject final : public IDispatch {
     if (const auto answer = automation_.answers.find(path); answer != automation_.answers.end()) {
       return ::VariantCopy(result, &answer->second);
     }
-    static const char* const kObjectMembers[] = {"Documents", "ActiveDocument", "Selection", "PageSetup",
-                                                 "Tables",    "Item",           "Open"};
+    static const char* const kObjectMembers[] = {
+        "Documents", "ActiveDocument", "Selection", "PageSetup", "Tables", "Item", "Open", "Cell", "Rows"};
     for (const char* objectMember : kObjectMembers) {
       if (member == objectMember) {
         result->vt = VT_DISPATCH;
@@ -191,25 +192,25 @@ HRESULT FillIn(EXCEPINFO* exception) {
   return S_OK;
 }
 
+// The number, source and description of what call raises.
+Error ErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const Error& e) {
+    return e;
+  }
+  ADD_FAILURE() << "nothing raised";
+  return Error(0, "");
+}
+
 class WordThroughCom : public ::testing::Test {
  protected:
   ~WordThroughCom() override {
     for (auto& [path, answer] : automation_.answers) ::VariantClear(&answer);
   }
   std::unique_ptr<WordApp> Word() {
-    return WordAppOver(com::Dispatch(new FakeObject("Application", automation_)));
+    return WordAppOver([this] { return new FakeObject("Application", automation_); });
   }
-  // The number, source and description of what call raises.
-  Error ErrorOf(const std::function<void()>& call) {
-    try {
-      call();
-    } catch (const Error& e) {
-      return e;
-    }
-    ADD_FAILURE() << "nothing raised";
-    return Error(0, "");
-  }
-
   Automation automation_;
 };
 
@@ -217,20 +218,23 @@ TEST_F(WordThroughCom, TheEditingStepsCallsReachWordWithItsArgumentNames) {
   {
     auto word = Word();
     word->Documents().Open("C:\\the game\\KT\\FrontFrench.bin.txt", wd::OpenFormatEncodedText,
-                           wd::EncodingUTF8);
+                           wd::EncodingUTF8, false, false, true);
     word->ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
     word->Selection().WholeStory();
     word->Selection().ConvertToTable(std::string(1, '\0'));
     word->ActiveDocument().SaveAs("C:\\the game\\KT\\Efiles\\FrontFrench.bin.doc", wd::FormatDocument);
-    word->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, 17, "");
+    word->ActiveDocument().Tables().Item(1).Cell(17, 1).Select();
+    word->Selection().Collapse(wd::CollapseStart);
     word->SetVisible(true);
     word->SetWindowState(wd::WindowStateMaximize);
     word->Quit(true);
     EXPECT_GT(automation_.live, 1);
   }
   const std::vector<std::string> expected = {
+      "Application.DisplayAlerts = 0",
       "Application.Documents",
-      "Documents.Open(FileName=\"C:\\the game\\KT\\FrontFrench.bin.txt\", Format=5, Encoding=65001)",
+      "Documents.Open(FileName=\"C:\\the game\\KT\\FrontFrench.bin.txt\", ConfirmConversions=false, "
+      "AddToRecentFiles=false, Format=5, Encoding=65001, NoEncodingDialog=true)",
       "Application.ActiveDocument",
       "ActiveDocument.PageSetup",
       "PageSetup.Orientation = 1",
@@ -240,8 +244,13 @@ TEST_F(WordThroughCom, TheEditingStepsCallsReachWordWithItsArgumentNames) {
       "Selection.ConvertToTable(Separator=\"\\0\")",
       "Application.ActiveDocument",
       "ActiveDocument.SaveAs(FileName=\"C:\\the game\\KT\\Efiles\\FrontFrench.bin.doc\", FileFormat=0)",
+      "Application.ActiveDocument",
+      "ActiveDocument.Tables",
+      "Tables.Item[1]",
+      "Item.Cell[17, 1]",
+      "Cell.Select()",
       "Application.Selection",
-      "Selection.GoTo(What=3, Which=1, Count=17, Name=\"\")",
+      "Selection.Collapse(Direction=1)",
       "Application.Visible = true",
       "Application.WindowState = 1",
       "Application.Quit(SaveChanges=true)",
@@ -264,8 +273,9 @@ TEST_F(WordThroughCom, TheSaveStepsCallsReachWordWithItsArgumentNames) {
   word->Selection().TypeBackspace();
   word->ActiveDocument().SaveAs("C:\\g\\KT\\GameGerman.bin.txt", wd::FormatEncodedText, wd::EncodingUTF8,
                                 false);
-  word->Quit();
+  word->Quit(false);
   const std::vector<std::string> expected = {
+      "Application.DisplayAlerts = 0",
       "Application.Selection",
       "Selection.Information[14]",
       "Application.Documents",
@@ -281,7 +291,7 @@ TEST_F(WordThroughCom, TheSaveStepsCallsReachWordWithItsArgumentNames) {
       "Application.ActiveDocument",
       "ActiveDocument.SaveAs(FileName=\"C:\\g\\KT\\GameGerman.bin.txt\", FileFormat=7, Encoding=65001, "
       "AllowSubstitutions=false)",
-      "Application.Quit()",
+      "Application.Quit(SaveChanges=false)",
   };
   EXPECT_EQ(automation_.calls, expected);
 }
@@ -322,8 +332,8 @@ TEST_F(WordThroughCom, WordsOwnErrorsKeepItsNumberSourceAndHelp) {
   EXPECT_EQ(notFound.HelpContext(), 25174);
 
   // A wCode counts before the scode; a deferred exception is filled in first.
-  automation_.failures["Selection.GoTo"] = {.wCode = 4120, .scode = E_FAIL, .deferred = true};
-  const Error goTo = ErrorOf([&] { word->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, 99999, ""); });
+  automation_.failures["Selection.Collapse"] = {.wCode = 4120, .scode = E_FAIL, .deferred = true};
+  const Error goTo = ErrorOf([&] { word->Selection().Collapse(wd::CollapseStart); });
   EXPECT_EQ(goTo.Number(), 4120);
   EXPECT_EQ(goTo.Source(), "Microsoft Word");
   EXPECT_EQ(goTo.Description(), "Command failed");
@@ -364,6 +374,157 @@ TEST_F(WordThroughCom, FailuresOfTheCallItselfGetVbsNumbers) {
         com::Dispatch(new FakeObject("Application", automation_)).Call("Quit", {{"Bogus", com::Variant(1)}});
       }).Number(),
       448);
+}
+
+// The tests' own Word (word_double.exe) as the local server of a class of
+// its own, registered for as long as the object lives; its process is ended
+// with it at the latest.
+class WordDouble {
+ public:
+  explicit WordDouble(bool hangOnCreate = false) : folder_("gs-word-double") {
+    ::CoCreateGuid(&class_);
+    wchar_t guid[40] = {};
+    ::StringFromGUID2(class_, guid, 40);
+    key_ = L"Software\\Classes\\CLSID\\" + std::wstring(guid);
+    const std::string folder = folder_.Path().substr(0, folder_.Path().size() - 1);
+    const std::wstring command = L"\"" + Wide(ExecutableDir() + GS_WORD_DOUBLE) + L"\" \"" + Wide(folder) +
+                                 L"\" " + guid + (hangOnCreate ? L" hang-on-create" : L"");
+    // The machine's classes where the test may write them (always under
+    // Wine), else the user's.
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+      HKEY server = nullptr;
+      if (::RegCreateKeyExW(root, (key_ + L"\\LocalServer32").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &server, nullptr) != ERROR_SUCCESS) {
+        continue;
+      }
+      const auto size = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+      const bool set =
+          ::RegSetValueExW(server, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                           size) == ERROR_SUCCESS;
+      ::RegCloseKey(server);
+      if (set) {
+        root_ = root;
+        break;
+      }
+    }
+    if (root_ == nullptr) ADD_FAILURE() << "the Word double could not be registered";
+  }
+  ~WordDouble() {
+    if (const HANDLE process = Process()) {
+      ::TerminateProcess(process, 1);
+      ::WaitForSingleObject(process, 5000);
+      ::CloseHandle(process);
+    }
+    if (root_ != nullptr) ::RegDeleteTreeW(root_, key_.c_str());
+  }
+
+  const CLSID& Class() const { return class_; }
+  // Whether the server's process has ended within ms.
+  bool Ended(DWORD ms) {
+    const HANDLE process = Process();
+    if (process == nullptr) return true;
+    const bool ended = ::WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
+    ::CloseHandle(process);
+    return ended;
+  }
+
+ private:
+  static std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+  HANDLE Process() {
+    const std::string pid = test::ReadAll(folder_ / "word_double.pid");
+    if (pid.empty()) return nullptr;
+    return ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, static_cast<DWORD>(std::stoul(pid)));
+  }
+
+  test::ScratchDir folder_;
+  CLSID class_{};
+  std::wstring key_;
+  HKEY root_ = nullptr;
+};
+
+WordAppOptions Limits(double seconds) {
+  WordAppOptions options;
+  options.startSeconds = 60;
+  options.callSeconds = seconds;
+  options.longCallSeconds = seconds;
+  return options;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(WordInItsOwnProcess, ACallThatNeverReturnsEndsTheWordNobodySees) {
+  WordDouble server;
+  auto word = CreateWordApp(server.Class(), Limits(2));
+  const auto start = std::chrono::steady_clock::now();
+  const Error e = ErrorOf([&] { word->Selection(); });
+  EXPECT_LT(SecondsSince(start), 10);
+  EXPECT_EQ(e.Number(), wderr::CallTimedOut);
+  EXPECT_EQ(e.Source(), "Glossmith");
+  EXPECT_EQ(e.Description(), "Microsoft Word did not answer Selection within 2 seconds; it was ended");
+  EXPECT_TRUE(server.Ended(10000));
+  // The Word is gone: what follows fails, and letting go of it does not wait.
+  const auto later = std::chrono::steady_clock::now();
+  EXPECT_NE(ErrorOf([&] { word->SetVisible(true); }).Number(), 0);
+  word.reset();
+  EXPECT_LT(SecondsSince(later), 5);
+}
+
+TEST(WordInItsOwnProcess, AShownWordThatStopsAnsweringIsLeftRunning) {
+  WordDouble server;
+  auto word = CreateWordApp(server.Class(), Limits(2));
+  word->SetVisible(true);
+  const auto start = std::chrono::steady_clock::now();
+  const Error e = ErrorOf([&] { word->Selection(); });
+  EXPECT_EQ(e.Number(), wderr::CallTimedOut);
+  EXPECT_EQ(
+      e.Description(),
+      "Microsoft Word did not answer Selection within 2 seconds; it was left running, since it is shown "
+      "to the user");
+  // The next call is not made while the first one hangs.
+  EXPECT_NE(ErrorOf([&] { word->Quit(true); }).Description().find("not answered an earlier call"),
+            std::string::npos);
+  word.reset();
+  EXPECT_LT(SecondsSince(start), 10);
+  EXPECT_FALSE(server.Ended(500));
+}
+
+TEST(WordInItsOwnProcess, AWordThatNeverStartsIs429WithinItsTime) {
+  WordDouble server(/*hangOnCreate*/ true);
+  WordAppOptions options;
+  options.startSeconds = 2;
+  const auto start = std::chrono::steady_clock::now();
+  const Error e = ErrorOf([&] { CreateWordApp(server.Class(), options); });
+  EXPECT_LT(SecondsSince(start), 10);
+  EXPECT_EQ(e.Number(), rt::CantCreateObject);
+  EXPECT_NE(e.Description().find("did not start within 2 seconds; it was ended"), std::string::npos)
+      << e.Description();
+  EXPECT_TRUE(server.Ended(10000));
+}
+
+TEST(WordInItsOwnProcess, QuitReturnsOnceWordHasLetGoOfItsDocument) {
+  // Found by its process, and (made by the test, its process unknown) by its file.
+  for (const bool processKnown : {true, false}) {
+    WordDouble server;
+    test::ScratchDir folder("gs-word-quit");
+    const std::string document = folder / "kept.doc";
+    test::WriteText(document, "the document");
+    auto word = processKnown
+                    ? CreateWordApp(server.Class(), Limits(30))
+                    : WordAppOver(
+                          [&server] {
+                            IDispatch* application = nullptr;
+                            ::CoCreateInstance(server.Class(), nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                                               reinterpret_cast<void**>(&application));
+                            return application;
+                          },
+                          Limits(30));
+    word->Documents().Open(document);
+    EXPECT_FALSE(::DeleteFileA(document.c_str())) << "the Word double does not hold its document";
+    word->Quit(false);
+    EXPECT_TRUE(::DeleteFileA(document.c_str())) << processKnown << ": " << ::GetLastError();
+  }
 }
 
 TEST(WordAutomation, BusyCallsAreRetriedForAMinuteAndRejectedOnesNot) {

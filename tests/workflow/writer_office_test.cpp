@@ -1,8 +1,10 @@
 // WordApp against the real LibreOffice Writer, headless.
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 
 #include "common/error.h"
@@ -133,28 +135,33 @@ TEST_F(WriterOfficeTest, ACellOfTwoParagraphsStaysOneLine) {
   EXPECT_EQ(Read(Path("back.txt")), "\xEF\xBB\xBF" + TextFile(rows));
 }
 
-TEST_F(WriterOfficeTest, GoToAndInformationWorkOnTableRows) {
+TEST_F(WriterOfficeTest, ACellSelectedAndCollapsedIsWhereInformationFindsIt) {
   Write(Path("t.txt"), TextFile(kRows));
   auto app = Start();
   BuildDocument(*app, Path("t.txt"), Path("t.doc"));
-  auto& selection = app->Selection();
-  selection.GoTo(wd::GoToLine, wd::GoToAbsolute, 7, "");
-  EXPECT_EQ(selection.Information(wd::EndOfRangeRowNumber), 7);
-  EXPECT_EQ(selection.Information(wd::WithInTable), -1);
-  selection.GoTo(wd::GoToLine, wd::GoToAbsolute, 10'000, "");
-  EXPECT_EQ(selection.Information(wd::EndOfRangeRowNumber), static_cast<int32_t>(kRows.size()));
-  selection.GoTo(wd::GoToLine, wd::GoToAbsolute, 0, "");
-  EXPECT_EQ(selection.Information(wd::EndOfRangeRowNumber), 1);
+  auto& table = app->ActiveDocument().Tables().Item(1);
+  EXPECT_EQ(table.Rows().Count(), static_cast<int32_t>(kRows.size()));
+  table.Cell(7, 1).Select();
+  app->Selection().Collapse(wd::CollapseStart);
+  EXPECT_EQ(app->Selection().Information(wd::EndOfRangeRowNumber), 7);
+  EXPECT_EQ(app->Selection().Information(wd::WithInTable), -1);
+  EXPECT_EQ(ErrorNumberOf([&] { table.Cell(static_cast<int32_t>(kRows.size()) + 1, 1).Select(); }),
+            wderr::NoSuchMember);
   // After the table: Word's answer outside a table, not an error.
-  selection.EndKey(wd::Story);
-  EXPECT_EQ(selection.Information(wd::EndOfRangeRowNumber), -1);
-  EXPECT_EQ(selection.Information(wd::WithInTable), 0);
-  // A reopened document too.
+  app->Selection().EndKey(wd::Story);
+  EXPECT_EQ(app->Selection().Information(wd::EndOfRangeRowNumber), -1);
+  EXPECT_EQ(app->Selection().Information(wd::WithInTable), 0);
   app->Quit();
+  // A document the office reads from its file.
+  std::filesystem::copy_file(Path("t.doc"), Path("copy.doc"));
   auto again = Start();
-  again->Documents().Open(Path("t.doc"));
-  again->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, 3, "");
+  again->Documents().Open(Path("copy.doc"));
+  auto& reopened = again->ActiveDocument().Tables().Item(1);
+  EXPECT_EQ(reopened.Rows().Count(), static_cast<int32_t>(kRows.size()));
+  reopened.Cell(3, 2).Select();
+  again->Selection().Collapse(wd::CollapseEnd);
   EXPECT_EQ(again->Selection().Information(wd::EndOfRangeRowNumber), 3);
+  EXPECT_EQ(ErrorNumberOf([&] { reopened.Cell(0, 1).Select(); }), wderr::NoSuchMember);
   again->Quit();
 }
 
@@ -185,6 +192,15 @@ TEST_F(WriterOfficeTest, CallsOnAnOfficeThatIsGoneFailAsErrors) {
             wderr::ServerUnavailable);
   EXPECT_EQ(ErrorNumberOf([&] { app->Quit(true); }), wderr::ServerUnavailable);
   EXPECT_EQ(ErrorNumberOf([&] { app->Documents(); }), wderr::ServerUnavailable);
+  // A program with a word processor survives writes to a pipe whose reader is
+  // gone, as the bridge's to an office that went away: they fail, and no
+  // SIGPIPE ends it.
+  int pair[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  ::close(pair[1]);
+  EXPECT_EQ(::write(pair[0], "x", 1), -1);
+  EXPECT_EQ(errno, EPIPE);
+  ::close(pair[0]);
   // The killed office left its lock file beside the document; the next
   // word processor clears it and can save there.
   EXPECT_TRUE(std::filesystem::exists(writer::DocumentLockPath(Path("t.doc"))));

@@ -35,6 +35,11 @@ void WriterTest::BuildDocument(WordApp& app, const std::string& textPath, const 
   app.ActiveDocument().SaveAs(docPath, wd::FormatDocument);
 }
 
+void WriterTest::GoToRow(WordApp& app, int32_t row) {
+  app.ActiveDocument().Tables().Item(1).Cell(row, 1).Select();
+  app.Selection().Collapse(wd::CollapseStart);
+}
+
 void WriterTest::TakeBack(const std::string& docPath, const std::string& textPath) {
   auto app = Start();
   app->Documents().Open(docPath);
@@ -42,7 +47,7 @@ void WriterTest::TakeBack(const std::string& docPath, const std::string& textPat
   app->Selection().EndKey(wd::Story);
   app->Selection().TypeBackspace();
   app->ActiveDocument().SaveAs(textPath, wd::FormatEncodedText, wd::EncodingUTF8, false);
-  app->Quit();
+  app->Quit(false);
 }
 
 }  // namespace gs::testing

@@ -25,6 +25,9 @@ class WriterTest : public FolderTest {
   // Open, Orientation, WholeStory, ConvertToTable, SaveAs: the document
   // built from a text file, left open in app.
   static void BuildDocument(WordApp& app, const std::string& textPath, const std::string& docPath);
+  // The first cell of a row of the first table, as the editing step goes
+  // back to the remembered row.
+  static void GoToRow(WordApp& app, int32_t row);
   // Open, ConvertToText, EndKey, TypeBackspace, SaveAs, Quit: the text taken
   // back from a document by a fresh word processor.
   void TakeBack(const std::string& docPath, const std::string& textPath);

@@ -61,13 +61,19 @@ class WriterVisibleTest : public WriterTest {
     options.useDisplay = true;
     return options;
   }
-  std::unique_ptr<WordApp> BuildShown(int32_t line) {
+  // A document of 40 rows, shown at one of them; with wrap, each row's
+  // text takes several lines of the page.
+  std::unique_ptr<WordApp> BuildShown(int32_t row, bool wrap = false) {
     std::string text;
-    for (int row = 1; row <= 40; ++row) text += "Строка " + std::to_string(row) + kNul + "Line\r\n";
+    for (int r = 1; r <= 40; ++r) {
+      std::string words;
+      for (int w = 0; wrap && w < 40; ++w) words += " слово";
+      text += "Строка " + std::to_string(r) + words + kNul + "Line" + (wrap ? " of many words" : "") + "\r\n";
+    }
     Write(Path("t.txt"), text);
     auto app = Start(Visible());
     BuildDocument(*app, Path("t.txt"), Path("t.doc"));
-    app->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, line, "");
+    GoToRow(*app, row);
     app->SetVisible(true);
     app->SetWindowState(wd::WindowStateMaximize);
     office_ = Probe(*app).OfficePid();
@@ -101,7 +107,7 @@ TEST_F(WriterVisibleTest, ShowsTheDocumentMaximizedAtTheRememberedLine) {
 TEST_F(WriterVisibleTest, QuitWithSaveChangesStoresTheShownDocumentWithoutADialog) {
   auto app = BuildShown(3);
   Probe(*app).SetCellText(1, "A3", "Правка пользователя");
-  app->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, 5, "");
+  GoToRow(*app, 5);
   const int32_t line = app->Selection().Information(wd::EndOfRangeRowNumber);
   const int pid = Probe(*app).OfficePid();
   app->Quit(true);
@@ -120,7 +126,7 @@ TEST_F(WriterVisibleTest, ReopensTheKeptDocumentAtTheRememberedLine) {
   // The next cycle of the same table: the kept document, shown at line 33.
   auto again = Start(Visible());
   again->Documents().Open(Path("t.doc"));
-  again->Selection().GoTo(wd::GoToLine, wd::GoToAbsolute, 33, "");
+  GoToRow(*again, 33);
   again->SetVisible(true);
   again->SetWindowState(wd::WindowStateMaximize);
   office_ = Probe(*again).OfficePid();
@@ -129,6 +135,19 @@ TEST_F(WriterVisibleTest, ReopensTheKeptDocumentAtTheRememberedLine) {
   EXPECT_EQ(Probe(*again).CellText(1, "A33"), "Строка 33");
   EXPECT_TRUE(Probe(*again).Page().landscape);
   again->Quit(true);
+}
+
+TEST_F(WriterVisibleTest, RowsThatWrapStillLandAtTheRememberedRow) {
+  // Shown while still this program's text, then moved in the office's own
+  // window, whose layout wraps every row to several lines.
+  auto app = BuildShown(9, /*wrap*/ true);
+  EXPECT_EQ(app->Selection().Information(wd::EndOfRangeRowNumber), 9);
+  for (const int32_t row : {31, 2, 40}) {
+    GoToRow(*app, row);
+    EXPECT_EQ(app->Selection().Information(wd::StartOfRangeRowNumber), row);
+    EXPECT_EQ(app->Selection().Information(wd::EndOfRangeRowNumber), row);
+  }
+  app->Quit(true);
 }
 
 TEST_F(WriterVisibleTest, AWindowTheUserClosedMakesTheCallsFail) {

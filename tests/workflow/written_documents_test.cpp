@@ -16,7 +16,6 @@ TEST_F(WrittenDocumentsTest, GivesTheTextBackOnlyForTheSameBytes) {
   Write(path, "the bytes written");
   TextDocument text({Table{{{"Привет", "Hello"}}}});
   text.SetLandscape(true);
-  text.GoToLine(1, 1);
 
   WrittenDocuments written;
   EXPECT_FALSE(written.Recall(path));

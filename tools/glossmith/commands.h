@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "catalog/catalog.h"
+
 namespace gs::cli {
 
 using Args = std::vector<std::string>;
@@ -14,6 +16,7 @@ struct Command {
   const char* usage;    // arguments, shown by --help
   const char* summary;  // one line
   int (*run)(const Args& args);
+  const char* details = nullptr;  // more, shown by the command's own --help
 };
 
 // Raised for a wrong command line; main prints the message and the usage.
@@ -27,12 +30,27 @@ std::string TakeOption(Args& args, const std::string& name);
 bool TakeFlag(Args& args, const std::string& name);
 // Fails with a UsageError when args still holds something.
 void ExpectNoMore(const Args& args);
+// The value of "--name VALUE", which must be there (format_commands.cpp).
+std::string TakeRequired(Args& args, const std::string& name);
+// The kind of "--type Front|Game|E-Mail"; type receives the text (format_commands.cpp).
+FileKind TakeType(Args& args, std::string& type);
 
 // The localization data formats (format_commands.cpp).
 int RunExport(const Args& args);
 int RunImport(const Args& args);
 int RunDecode(const Args& args);
 int RunEncode(const Args& args);
+// The progress and the checks of a translation (format_commands.cpp).
+int RunStats(const Args& args);
+int RunCheck(const Args& args);
+// The exit status of a check that found something; errors exit with 1, a
+// wrong command line with 2.
+inline constexpr int kFindingsStatus = 3;
+
+// PO files for translation tools (po_commands.cpp; a build without GNU
+// gettext's libgettextpo has po_commands_unavailable.cpp, which says so).
+int RunExportPo(const Args& args);
+int RunImportPo(const Args& args);
 
 // Sample files (sample_commands.cpp).
 int RunSampleTables(const Args& args);

@@ -4,6 +4,7 @@
 #include "registry/registry_api.h"
 #include "tools/glossmith/commands.h"
 #include "tools/install/installation.h"
+#include "tools/install/wine_prefix.h"
 
 namespace gs::cli {
 
@@ -39,10 +40,20 @@ int InstallAndTell(const std::string& gameDir) {
 
 int RunInstall(const Args& given) {
   Args args = given;
-  if (args.size() != 1 || args.front().empty()) {
-    throw UsageError{args.size() > 1 ? "unexpected argument: " + args[1] : "GAME_DIR is needed"};
+  const std::string prefix = TakeOption(args, "--wine-prefix");
+  if (args.size() > 1 || (!prefix.empty() && !args.empty())) {
+    throw UsageError{"unexpected argument: " + args.back()};
   }
-  return InstallAndTell(args.front());
+  if (!args.empty()) {
+    if (args.front().empty()) throw UsageError{"GAME_DIR is needed"};
+    return InstallAndTell(args.front());
+  }
+  // No folder: the game where its installer registered it in a Wine prefix.
+  const std::vector<std::string> prefixes = prefix.empty() ? DefaultWinePrefixes() : Args{prefix};
+  if (prefixes.empty()) throw UsageError{"GAME_DIR is needed"};
+  const WineGame game = FindGameInWinePrefixes(prefixes);
+  std::printf("Found the game in a Wine prefix: %s.\n", game.Origin.c_str());
+  return InstallAndTell(game.GameDir);
 }
 
 }  // namespace gs::cli

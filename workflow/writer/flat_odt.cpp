@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/utf8.h"
 #include "workflow/word_app.h"
-#include "workflow/writer/utf8.h"
 #include "workflow/writer/word_error.h"
 
 namespace gs::writer {

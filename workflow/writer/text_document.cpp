@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "common/utf8.h"
 #include "workflow/word_app.h"
-#include "workflow/writer/utf8.h"
 #include "workflow/writer/word_error.h"
 
 namespace gs::writer {
@@ -87,23 +87,18 @@ void TextDocument::ConvertToTable(const std::string& separator) {
 
 void TextDocument::ConvertToText(int32_t index, const std::string& separator) {
   CheckSeparator(separator);
-  int32_t seen = 0;
-  for (size_t b = 0; b < blocks_.size(); ++b) {
-    if (IsParagraph(blocks_[b]) || ++seen != index) continue;
-    std::vector<Block> lines;
-    for (const auto& row : std::get<Table>(blocks_[b]).rows) lines.emplace_back(JoinCells(row, separator));
-    const size_t count = lines.size();
-    blocks_.erase(blocks_.begin() + static_cast<ptrdiff_t>(b));
-    blocks_.insert(blocks_.begin() + static_cast<ptrdiff_t>(b), lines.begin(), lines.end());
-    EnsureFinalParagraph();
-    modified_ = true;
-    // The converted text stays selected, as in Word.
-    start_ = Position{b, 0, 0, 0};
-    const size_t lastLine = count > 0 ? b + count - 1 : b;
-    end_ = Position{lastLine, 0, 0, count > 0 ? std::get<std::string>(blocks_[lastLine]).size() : 0};
-    return;
-  }
-  RaiseWordError(wderr::NoSuchMember, "table " + std::to_string(index));
+  const size_t b = TableBlock(index);
+  std::vector<Block> lines;
+  for (const auto& row : std::get<Table>(blocks_[b]).rows) lines.emplace_back(JoinCells(row, separator));
+  const size_t count = lines.size();
+  blocks_.erase(blocks_.begin() + static_cast<ptrdiff_t>(b));
+  blocks_.insert(blocks_.begin() + static_cast<ptrdiff_t>(b), lines.begin(), lines.end());
+  EnsureFinalParagraph();
+  modified_ = true;
+  // The converted text stays selected, as in Word.
+  start_ = Position{b, 0, 0, 0};
+  const size_t lastLine = count > 0 ? b + count - 1 : b;
+  end_ = Position{lastLine, 0, 0, count > 0 ? std::get<std::string>(blocks_[lastLine]).size() : 0};
 }
 
 void TextDocument::EndOfStory() {
@@ -167,41 +162,36 @@ void TextDocument::DeleteSelection() {
   end_ = start_;
 }
 
-std::vector<size_t> TextDocument::LineHeights() const {
-  std::vector<size_t> heights;
-  for (const auto& b : blocks_) heights.push_back(IsParagraph(b) ? 1 : std::get<Table>(b).rows.size());
-  if (blocks_.size() > 1 && std::get<std::string>(blocks_.back()).empty() &&
-      !IsParagraph(blocks_[blocks_.size() - 2])) {
-    heights.back() = 0;
+size_t TextDocument::TableBlock(int32_t index) const {
+  int32_t seen = 0;
+  for (size_t b = 0; b < blocks_.size(); ++b) {
+    if (!IsParagraph(blocks_[b]) && ++seen == index) return b;
   }
-  return heights;
+  RaiseWordError(wderr::NoSuchMember, "table " + std::to_string(index));
 }
 
-void TextDocument::GoToLine(int32_t which, int32_t count) {
-  const auto heights = LineHeights();
-  int64_t total = 0;
-  int64_t current = 1;
-  for (size_t b = 0; b < heights.size(); ++b) {
-    if (b < start_.block) current += static_cast<int64_t>(heights[b]);
-    total += static_cast<int64_t>(heights[b]);
+size_t TextDocument::TableRows(int32_t index) const {
+  return std::get<Table>(blocks_[TableBlock(index)]).rows.size();
+}
+
+void TextDocument::SelectCell(int32_t index, int32_t row, int32_t column) {
+  const size_t block = TableBlock(index);
+  const auto& rows = std::get<Table>(blocks_[block]).rows;
+  if (row < 1 || static_cast<size_t>(row) > rows.size() || column < 1 ||
+      static_cast<size_t>(column) > rows[row - 1].size()) {
+    RaiseWordError(wderr::NoSuchMember, "cell (" + std::to_string(row) + ", " + std::to_string(column) + ")");
   }
-  if (!IsParagraph(blocks_[start_.block])) current += static_cast<int64_t>(start_.row);
-  int64_t line;
-  switch (which) {
-    case wd::GoToAbsolute: line = count; break;
-    case wd::GoToNext: line = current + count; break;
-    case wd::GoToPrevious: line = current - count; break;
-    case wd::GoToLast: line = total; break;
-    default: RaiseWordError(wderr::ValueOutOfRange, "GoTo direction " + std::to_string(which));
-  }
-  line = std::clamp<int64_t>(line, 1, std::max<int64_t>(total, 1));
-  for (size_t b = 0; b < blocks_.size(); ++b) {
-    const auto height = static_cast<int64_t>(heights[b]);
-    if (line <= height) {
-      start_ = end_ = Position{b, IsParagraph(blocks_[b]) ? 0 : static_cast<size_t>(line - 1), 0, 0};
-      return;
-    }
-    line -= height;
+  const auto r = static_cast<size_t>(row - 1);
+  const auto c = static_cast<size_t>(column - 1);
+  start_ = Position{block, r, c, 0};
+  end_ = Position{block, r, c, rows[r][c].size()};
+}
+
+void TextDocument::Collapse(int32_t direction) {
+  if (direction == wd::CollapseStart) {
+    end_ = start_;
+  } else {
+    start_ = end_;
   }
 }
 

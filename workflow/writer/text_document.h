@@ -62,9 +62,12 @@ class TextDocument {
   // Deletes the selection, or the character before the insertion point (the
   // paragraph mark before it at the start of a paragraph).
   void Backspace();
-  // Moves to a line (a paragraph or a table row): which is wd::GoToAbsolute,
-  // GoToNext, GoToPrevious or GoToLast; a count past the end gives the last line.
-  void GoToLine(int32_t which, int32_t count);
+  // The rows of table number index (from 1).
+  size_t TableRows(int32_t index) const;
+  // Selects the text of a cell of table number index (row and column from 1).
+  void SelectCell(int32_t index, int32_t row, int32_t column);
+  // Collapses the selection to its start (wd::CollapseStart) or its end.
+  void Collapse(int32_t direction);
   // Word's Information for wd::WithInTable, StartOfRangeRowNumber and
   // EndOfRangeRowNumber.
   int32_t Information(int32_t type) const;
@@ -75,9 +78,8 @@ class TextDocument {
 
  private:
   void EnsureFinalParagraph();
-  // The lines of each block: a paragraph is one, a table one per row; the
-  // empty final paragraph after a table (the document's end mark) is none.
-  std::vector<size_t> LineHeights() const;
+  // The block of table number index (from 1).
+  size_t TableBlock(int32_t index) const;
   void DeleteSelection();
 
   std::vector<Block> blocks_;

@@ -4,8 +4,8 @@
 
 #include "common/file.h"
 #include "common/fs.h"
+#include "common/utf8.h"
 #include "workflow/word_app.h"
-#include "workflow/writer/utf8.h"
 #include "workflow/writer/word_error.h"
 
 namespace gs::writer {

@@ -1,5 +1,6 @@
 #include "workflow/writer/uno/office_connection.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -55,6 +56,20 @@ const Reference<css::uno::XComponentContext>* LocalContext() {
     }
   }();
   return context;
+}
+
+// A write to the office's pipe after the office has gone (it ended, crashed
+// or was killed while the bridge still sends) must fail as an error, not end
+// this program by SIGPIPE. A handler the program set stays; the office and
+// every program started later get the default back (office_process_posix.cpp,
+// shell_wait_posix.cpp).
+void IgnoreBrokenPipes() {
+  struct sigaction current {};
+  if (::sigaction(SIGPIPE, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 std::string UniquePipeName() {
@@ -174,6 +189,7 @@ OfficeConnection::OfficeConnection(const WordAppOptions& options) : options_(opt
   if (LocalContext() == nullptr) {
     RaiseCantStart("the UNO runtime of " GLOSSMITH_OFFICE_PROGRAM_DIR " does not start");
   }
+  IgnoreBrokenPipes();
 
   const char* display = std::getenv("DISPLAY");
   headless_ = !(options.useDisplay && display != nullptr && display[0] != '\0');
@@ -380,15 +396,18 @@ void OfficeConnection::Terminate() {
 }
 
 void OfficeConnection::Disconnect() noexcept {
-  desktop_.clear();
-  context_.clear();
+  // The bridge goes first: letting go of a proxy of a live bridge sends a
+  // release, which after a terminate races with the office's exit (a write
+  // to a pipe the office has closed); a disposed bridge sends nothing.
   if (bridge_.is()) {
     try {
       Reference<css::lang::XComponent>(bridge_, UNO_QUERY_THROW)->dispose();
     } catch (...) {
     }
-    bridge_.clear();
   }
+  desktop_.clear();
+  context_.clear();
+  bridge_.clear();
   *lost_ = true;
 }
 

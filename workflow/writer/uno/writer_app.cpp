@@ -113,8 +113,12 @@ class WriterApp final : public WordApp, public WordDocuments, public WordSelecti
   }
 
   // --- Documents
+  // Writer asks nothing while it opens a file: the arguments that keep Word's
+  // questions away have nothing to do here.
   WordDocument& Open(const std::string& fileName, std::optional<int32_t> format,
-                     std::optional<int32_t> encoding) override {
+                     std::optional<int32_t> encoding, std::optional<bool> /*confirmConversions*/,
+                     std::optional<bool> /*addToRecentFiles*/,
+                     std::optional<bool> /*noEncodingDialog*/) override {
     CheckRunning("Documents.Open");
     const std::string path = AbsolutePath(fileName);
     // A document already open becomes the active one again, as in Word.
@@ -166,9 +170,7 @@ class WriterApp final : public WordApp, public WordDocuments, public WordSelecti
   void ConvertToTable(const std::string& separator) override {
     Active("Selection.ConvertToTable").ConvertToTable(separator);
   }
-  void GoTo(int32_t what, int32_t which, int32_t count, const std::string& /*name*/) override {
-    Active("Selection.GoTo").GoTo(what, which, count);
-  }
+  void Collapse(int32_t direction) override { Active("Selection.Collapse").Collapse(direction); }
   int32_t Information(int32_t type) override { return Active("Selection.Information").Information(type); }
   void EndKey(int32_t unit) override { Active("Selection.EndKey").EndKey(unit); }
   void TypeBackspace() override { Active("Selection.TypeBackspace").TypeBackspace(); }

@@ -38,11 +38,11 @@
 
 #include "common/file.h"
 #include "common/fs.h"
+#include "common/utf8.h"
 #include "workflow/writer/document_lock.h"
 #include "workflow/writer/file_url.h"
 #include "workflow/writer/flat_odt.h"
 #include "workflow/writer/text_file.h"
-#include "workflow/writer/utf8.h"
 #include "workflow/writer/word_error.h"
 #include "workflow/writer/written_documents.h"
 
@@ -113,14 +113,33 @@ class KeepOpen : public cppu::WeakImplHelper1<css::util::XCloseListener> {
   void SAL_CALL disposing(const css::lang::EventObject&) override {}
 };
 
-class WriterDocument::TableItem final : public WordTable {
+class WriterDocument::TableItem final : public WordTable, public WordRows {
  public:
   TableItem(WriterDocument& document, int32_t index) : document_(document), index_(index) {}
+  WordRows& Rows() override { return *this; }
+  int32_t Count() override { return document_.TableRows(index_); }
+  WordCell& Cell(int32_t row, int32_t column) override {
+    auto& cell = cells_[{row, column}];
+    if (!cell) cell = std::make_unique<CellItem>(document_, index_, row, column);
+    return *cell;
+  }
   void ConvertToText(const std::string& separator) override { document_.ConvertToText(index_, separator); }
 
  private:
+  class CellItem final : public WordCell {
+   public:
+    CellItem(WriterDocument& document, int32_t table, int32_t row, int32_t column)
+        : document_(document), table_(table), row_(row), column_(column) {}
+    void Select() override { document_.SelectCell(table_, row_, column_); }
+
+   private:
+    WriterDocument& document_;
+    int32_t table_, row_, column_;
+  };
+
   WriterDocument& document_;
   int32_t index_;
+  std::map<std::pair<int32_t, int32_t>, std::unique_ptr<CellItem>> cells_;
 };
 
 struct WriterDocument::BodyPart {
@@ -493,14 +512,6 @@ Reference<css::text::XTextCursor> WriterDocument::Cursor() {
   return view;
 }
 
-void WriterDocument::MoveTo(const Reference<css::text::XTextRange>& place) {
-  if (controller_.is()) {
-    Cursor()->gotoRange(place, false);
-  } else {
-    cursor_ = place->getText()->createTextCursorByRange(place);
-  }
-}
-
 void WriterDocument::WholeStory() {
   if (text_) return text_->WholeStory();
   office_.Call("Selection.WholeStory", CallLength::Short, [&] {
@@ -518,49 +529,47 @@ void WriterDocument::ConvertToTable(const std::string& separator) {
   text_->ConvertToTable(separator);
 }
 
-void WriterDocument::GoTo(int32_t what, int32_t which, int32_t count) {
-  if (what != wd::GoToLine) RaiseWordError(wderr::ValueOutOfRange, "GoTo what " + std::to_string(what));
-  if (text_) return text_->GoToLine(which, count);
-  if (which != wd::GoToAbsolute && which != wd::GoToLast) {
-    RaiseWordError(wderr::NotAvailable, "GoTo direction " + std::to_string(which) + " in a Writer document");
-  }
-  office_.Call("Selection.GoTo", CallLength::Short, [&] {
-    // Lines are the paragraphs and the table rows, as in a document built from a text file.
-    const auto parts = BodyParts();
-    std::vector<int64_t> heights;
-    int64_t total = 0;
-    for (const auto& part : parts) {
-      heights.push_back(part.table.is() ? part.table->getRows()->getCount() : 1);
-      total += heights.back();
-    }
-    // The empty paragraph that ends a document after a table is no line.
-    if (parts.size() > 1 && parts[parts.size() - 2].table.is() &&
-        parts.back().paragraph->getString().isEmpty()) {
-      total -= heights.back();
-      heights.back() = 0;
-    }
-    int64_t line = std::clamp<int64_t>(which == wd::GoToLast ? total : count, 1, std::max<int64_t>(total, 1));
-    for (size_t k = 0; k < parts.size(); ++k) {
-      if (line > heights[k]) {
-        line -= heights[k];
-        continue;
+void WriterDocument::SelectCell(int32_t table, int32_t row, int32_t column) {
+  if (text_) return text_->SelectCell(table, row, column);
+  const auto t = TableAt(table);
+  office_.Call("Cell.Select", CallLength::Short, [&] {
+    Reference<css::text::XText> cell;
+    try {
+      cell.set(Reference<css::table::XCellRange>(t, UNO_QUERY_THROW)
+                   ->getCellByPosition(static_cast<sal_Int32>(column) - 1, static_cast<sal_Int32>(row) - 1),
+               UNO_QUERY_THROW);
+    } catch (const css::uno::Exception&) {
+      // A row of merged or split cells has no position: its column-th cell by name.
+      const auto names = t->getCellNames();
+      int32_t seen = 0;
+      for (sal_Int32 n = 0; n < names.getLength() && !cell.is(); ++n) {
+        if (CellRow(ToUtf8(names[n])) == static_cast<size_t>(row) && ++seen == column)
+          cell = CellTextOf(t, ToUtf8(names[n]));
       }
-      if (!parts[k].table.is()) return MoveTo(parts[k].paragraph->getStart());
-      Reference<css::text::XText> cell;
-      try {
-        cell.set(Reference<css::table::XCellRange>(parts[k].table, UNO_QUERY_THROW)
-                     ->getCellByPosition(0, static_cast<sal_Int32>(line - 1)),
-                 UNO_QUERY_THROW);
-      } catch (const css::uno::Exception&) {
-        // A row of merged or split cells: its first cell by name.
-        const auto names = parts[k].table->getCellNames();
-        for (sal_Int32 n = 0; n < names.getLength() && !cell.is(); ++n) {
-          if (CellRow(ToUtf8(names[n])) == static_cast<size_t>(line))
-            cell = CellTextOf(parts[k].table, ToUtf8(names[n]));
-        }
-      }
-      if (cell.is()) MoveTo(cell->getStart());
-      return;
+    }
+    if (!cell.is())
+      RaiseWordError(wderr::NoSuchMember,
+                     "Cell(" + std::to_string(row) + ", " + std::to_string(column) + ")");
+    // The cell's text, as Word selects a cell.
+    if (controller_.is()) {
+      const auto view = Cursor();
+      view->gotoRange(cell->getStart(), false);
+      view->gotoRange(cell->getEnd(), true);
+    } else {
+      cursor_ = cell->createTextCursorByRange(cell->getStart());
+      cursor_->gotoRange(cell->getEnd(), true);
+    }
+  });
+}
+
+void WriterDocument::Collapse(int32_t direction) {
+  if (text_) return text_->Collapse(direction);
+  office_.Call("Selection.Collapse", CallLength::Short, [&] {
+    const auto cursor = Cursor();
+    if (direction == wd::CollapseStart) {
+      cursor->collapseToStart();
+    } else {
+      cursor->collapseToEnd();
     }
   });
 }
@@ -734,9 +743,9 @@ const Table& WriterDocument::TextTable(int32_t index) const {
 }
 
 int32_t WriterDocument::TableRows(int32_t table) {
-  if (text_) return static_cast<int32_t>(TextTable(table).rows.size());
+  if (text_) return static_cast<int32_t>(text_->TableRows(table));
   const auto t = TableAt(table);
-  return office_.Call("probe", CallLength::Short,
+  return office_.Call("Rows.Count", CallLength::Short,
                       [&] { return static_cast<int32_t>(t->getRows()->getCount()); });
 }
 

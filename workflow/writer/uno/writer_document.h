@@ -57,11 +57,14 @@ class WriterDocument final : public WordDocument, public WordPageSetup, public W
   // The Selection of this document.
   void WholeStory();
   void ConvertToTable(const std::string& separator);
-  void GoTo(int32_t what, int32_t which, int32_t count);
+  void Collapse(int32_t direction);
   int32_t Information(int32_t type);
   void EndKey(int32_t unit);
   void TypeBackspace();
   void ConvertToText(int32_t table, const std::string& separator);
+  // Cell.Select of a table's cell (row and column from 1), and Rows.Count.
+  void SelectCell(int32_t table, int32_t row, int32_t column);
+  int32_t TableRows(int32_t table);
 
   // Shows or hides the document's window (made on first showing).
   void Show(bool visible);
@@ -81,7 +84,6 @@ class WriterDocument final : public WordDocument, public WordPageSetup, public W
 
   // What the probe reads.
   int32_t TableCount();
-  int32_t TableRows(int32_t table);
   int32_t TableColumns(int32_t table);
   std::string CellText(int32_t table, const std::string& cell);
   void SetCellText(int32_t table, const std::string& cell, const std::string& text);
@@ -104,7 +106,6 @@ class WriterDocument final : public WordDocument, public WordPageSetup, public W
   std::vector<Block> ReadBody();
   std::vector<BodyPart> BodyParts();
   Reference<css::text::XTextCursor> Cursor();
-  void MoveTo(const Reference<css::text::XTextRange>& place);
   Reference<css::text::XTextTable> TableAt(int32_t index);
   const Table& TextTable(int32_t index) const;
   Reference<css::beans::XPropertySet> PageStyle();

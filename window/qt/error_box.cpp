@@ -1,4 +1,4 @@
-#include "window/error_box.h"
+#include "window/qt/error_box.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -8,13 +8,16 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "window/form_design.h"
+#include "window/qt/controls.h"
+
 namespace gs {
 
 ErrorBox::ErrorBox(QWidget* parent, const QString& message, const QString& helpFile, int helpContext)
     : QDialog(parent), helpFile_(helpFile), helpContext_(helpContext) {
   setObjectName("ErrorBox");
   setModal(true);
-  setWindowTitle(QStringLiteral("KT06"));
+  setWindowTitle(Q(kApplicationTitle));
   auto* layout = new QVBoxLayout(this);
   // The message breaks its line at the carriage return between source and description.
   QString shown = message;

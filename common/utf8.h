@@ -1,11 +1,12 @@
-// The few UTF-8 operations the documents need.
+// The few UTF-8 operations the documents and the edited texts need.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
-namespace gs::writer {
+namespace gs {
 
 inline constexpr char32_t kInvalidCodePoint = 0xFFFFFFFF;
 
@@ -23,4 +24,7 @@ size_t PreviousCodePoint(std::string_view text, size_t end);
 // True when text is exactly one well-formed code point.
 bool IsOneCodePoint(std::string_view text);
 
-}  // namespace gs::writer
+// Appends the UTF-8 form of a code point (up to U+10FFFF) to out.
+void AppendUtf8(std::string& out, char32_t cp);
+
+}  // namespace gs
