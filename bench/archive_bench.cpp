@@ -2,6 +2,10 @@
 //  - replacing a 1 MiB entry (/i then /r) against copying the archive with cp;
 //  - extracting a 1 MiB entry against reading that many bytes, and against
 //    extracting the same entry from a small archive.
+// RefPack decompression of 16 MiB, of text like a string table's and of
+// bytes that do not compress, against memcpy of as many bytes (throughput in
+// bytes of output). Run only these with --benchmark_filter='RefPack|Memcpy':
+// the others build a 1 GiB archive first.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/statvfs.h>
@@ -9,13 +13,18 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "common/file.h"
 #include "common/fs.h"
+#include "tests/support/refpack_pack.h"
 #include "tools/impbig/bigf.h"
+#include "tools/impbig/refpack.h"
 
 extern char** environ;
 
@@ -147,8 +156,87 @@ void ExtractEntryVersusRead(benchmark::State& state) {
   state.counters["big_per_small_archive"] = bigTotal / smallTotal;
 }
 
+constexpr size_t kPlainSize = 16 << 20;
+
+// Lines of words and numbers, as the game's texts repeat them.
+std::vector<uint8_t> TableText() {
+  static const char* const kWords[] = {"the",     "player", "team",   "goal",    "season",   "shot",
+                                       "pass",    "game",   "press",  "to",      "continue", "select",
+                                       "your",    "line",   "period", "win",     "trade",    "contract",
+                                       "injured", "score",  "Ready",  "Options", "Back"};
+  std::mt19937 rng(12);
+  std::string text;
+  while (text.size() < kPlainSize) {
+    for (int n = 3 + static_cast<int>(rng() % 8); n > 0; --n) {
+      text += kWords[rng() % std::size(kWords)];
+      text += rng() % 5 == 0 ? std::to_string(rng() % 100) + " " : " ";
+    }
+    text.back() = '\n';
+  }
+  text.resize(kPlainSize);
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+struct Compressed {
+  std::vector<uint8_t> plain;
+  std::vector<uint8_t> packed;
+};
+
+const Compressed& Sample(bool text) {
+  static const Compressed samples[2] = {
+      [] {
+        Compressed c{PatternBytes(kPlainSize), {}};
+        c.packed = gs::test::RefPackCompress(c.plain, {true, false});
+        return c;
+      }(),
+      [] {
+        Compressed c{TableText(), {}};
+        c.packed = gs::test::RefPackCompress(c.plain, {true, false});
+        return c;
+      }(),
+  };
+  return samples[text ? 1 : 0];
+}
+
+void Decompress(benchmark::State& state, bool text) {
+  const Compressed& c = Sample(text);
+  if (gs::refpack::Decompress(c.packed, "bench") != c.plain) return state.SkipWithError("wrong output");
+  for (auto _ : state) {
+    const gs::Bytes out = gs::refpack::Decompress(c.packed, "bench");
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.plain.size()));
+  state.counters["ratio"] = static_cast<double>(c.plain.size()) / static_cast<double>(c.packed.size());
+}
+
+void RefPackDecompressText(benchmark::State& state) {
+  Decompress(state, true);
+}
+
+void RefPackDecompressIncompressible(benchmark::State& state) {
+  Decompress(state, false);
+}
+
+void MemcpyOfTheOutput(benchmark::State& state) {
+  const Compressed& c = Sample(true);
+  std::vector<uint8_t> out(c.plain.size());
+  for (auto _ : state) {
+    std::memcpy(out.data(), c.plain.data(), out.size());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * c.plain.size()));
+}
+
 }  // namespace
 
 BENCHMARK(ReplaceEntryVersusCp)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(ExtractEntryVersusRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
-BENCHMARK_MAIN();
+BENCHMARK(RefPackDecompressText)->Unit(benchmark::kMillisecond);
+BENCHMARK(RefPackDecompressIncompressible)->Unit(benchmark::kMillisecond);
+BENCHMARK(MemcpyOfTheOutput)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  return gs::bench::RunWithRatios(argc, argv,
+                                  {{"RefPackDecompressText", "MemcpyOfTheOutput"},
+                                   {"RefPackDecompressIncompressible", "MemcpyOfTheOutput"}});
+}

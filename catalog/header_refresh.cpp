@@ -38,10 +38,7 @@ void RefreshHeaderFile(const CatalogPaths& paths, bool makeBackup) {
   const std::string headerPath = HeaderFilePath(paths.InstallDir);
   if (makeBackup && FileExists(headerPath)) {
     const std::string backup = headerPath + ".bak";
-    if (!CopyFile(headerPath, backup)) {
-      Raise(rt::PathFileAccessError,
-            "The backup \"" + backup + "\" of the header file could not be written.");
-    }
+    CopyFile(headerPath, backup, "The backup \"" + backup + "\" of the header file could not be written");
   }
   WriteWholeFile(headerPath, header);
   const std::string preload = PreloadArchivePath(paths.InstallDir);

@@ -1,6 +1,7 @@
 #include "common/file.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "common/error.h"
@@ -43,8 +44,22 @@ void ReadWholeFile(const std::string& path, FileBytes& out, size_t room) {
   ReadWholeFileAfter(path, out, room);
 }
 
+std::string TemporaryPrefixOf(const std::string& path) {
+  const std::string folder = DirectoryOf(path);
+  const std::string_view name = std::string_view(path).substr(folder.size());
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (const char c : name) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+  char tag[16];
+  std::snprintf(tag, sizeof tag, ".%08x~", static_cast<unsigned>(hash));
+  return folder + "." + std::string(name.substr(0, 16)) + tag;
+}
+
+void RemoveLeftoverTemporaries(const std::string& path) {
+  RemoveFilesStartingWith(TemporaryPrefixOf(WriteTargetOf(path)));
+}
+
 AtomicFile::AtomicFile(std::string path, Durability durability)
-    : path_(std::move(path)), durability_(durability) {
+    : path_(WriteTargetOf(path)), durability_(durability) {
   file_ = CreateTempBeside(path_, tempPath_);
   buffer_.reserve(kBlock);
 }
@@ -95,6 +110,15 @@ void AtomicFile::Commit() {
   file_.Close();
   ReplaceFile(tempPath_, path_, durability_);
   committed_ = true;
+}
+
+void CopyFile(const std::string& source, const std::string& destination, std::string_view what) {
+  try {
+    CopyFileOver(source, destination);
+  } catch (const Error& e) {
+    if (what.empty()) throw;
+    Raise(e.Number(), std::string(what) + ": " + e.Description());
+  }
 }
 
 void WriteWholeFile(const std::string& path, std::span<const uint8_t> data, Durability durability) {

@@ -106,7 +106,9 @@ void ReadWholeFile(const std::string& path, FileBytes& out, size_t room = 0);
 // over it by Commit(). Dropped without Commit(), it removes the temporary file
 // and leaves the old file as it was. A failure or a kill of the process at
 // any moment leaves the old content or the new content whole, whatever the
-// durability.
+// durability. A symbolic link at path stays: the new version replaces the
+// file it leads to. Temporary names are short, whatever the file's name, and
+// begin with a dot: ".NAME.HASH~XXXXXX", NAME cut to 16 bytes.
 class AtomicFile {
  public:
   explicit AtomicFile(std::string path, Durability durability = Durability::Lasting);
@@ -135,6 +137,11 @@ class AtomicFile {
   uint64_t size_ = 0;
   bool committed_ = false;
 };
+
+// Removes the temporary files that writers of path, killed amid a write,
+// left behind. Only a writer holding the writers' lock of path may call it:
+// the temporary file of a writer still at work would go too.
+void RemoveLeftoverTemporaries(const std::string& path);
 
 // Writes data as the whole new content of path, atomically.
 void WriteWholeFile(const std::string& path, std::span<const uint8_t> data,

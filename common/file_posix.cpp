@@ -1,15 +1,19 @@
 // POSIX side of the file handles.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <string_view>
 
 #include "common/error.h"
 #include "common/file.h"
 #include "common/file_native.h"
+#include "common/fs.h"
 
 namespace gs {
 
@@ -149,8 +153,25 @@ void File::Close() {
   if (::close(fd) != 0 && errno != EINTR) RaiseFileError(errno, path_);
 }
 
+std::string WriteTargetOf(const std::string& path) {
+  std::string target = path;
+  // Links are followed one by one, so that a link to a file not there yet
+  // leads to where it is to be; a loop of links stops after as many as the
+  // system would follow.
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
+    const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+    if (n <= 0) break;
+    link.resize(static_cast<size_t>(n));
+    target = link.front() == '/' ? link : DirectoryOf(target) + link;
+  }
+  return target;
+}
+
 File CreateTempBeside(const std::string& path, std::string& tempPath) {
-  tempPath = path + ".~XXXXXX";
+  tempPath = TemporaryPrefixOf(path) + "XXXXXX";
   const int fd = ::mkstemp(tempPath.data());
   if (fd < 0) RaiseFileError(errno, path);
   ::fcntl(fd, F_SETFD, FD_CLOEXEC);
@@ -175,6 +196,17 @@ File AdoptNative(intptr_t handle, std::string path) {
 
 void RemoveQuietly(const std::string& path) noexcept {
   ::unlink(path.c_str());
+}
+
+void RemoveFilesStartingWith(const std::string& prefix) noexcept {
+  const std::string folder = DirectoryOf(prefix);
+  const std::string_view start = std::string_view(prefix).substr(folder.size());
+  DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = ::readdir(listing)) {
+    if (std::string_view(entry->d_name).starts_with(start)) ::unlink((folder + entry->d_name).c_str());
+  }
+  ::closedir(listing);
 }
 
 }  // namespace gs

@@ -1,14 +1,20 @@
 // Windows side of the file handles.
 #include <windows.h>
+// windows.h maps these names, declared in fs.h, to its own A/W functions.
+#undef DeleteFile
+#undef CopyFile
+#undef ReplaceFile
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <random>
+#include <string_view>
 
 #include "common/error.h"
 #include "common/file.h"
 #include "common/file_native.h"
+#include "common/fs.h"
 
 namespace gs {
 
@@ -155,13 +161,32 @@ void File::Close() {
   if (!::CloseHandle(h)) RaiseFileError(static_cast<int>(::GetLastError()), path_);
 }
 
+std::string WriteTargetOf(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return path;
+  // A symbolic link: the file it leads to, as the system names it.
+  HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return path;
+  char target[MAX_PATH * 4];
+  const DWORD n =
+      ::GetFinalPathNameByHandleA(h, target, sizeof target, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  ::CloseHandle(h);
+  if (n == 0 || n >= sizeof target) return path;
+  const std::string_view found(target, n);
+  if (found.starts_with("\\\\?\\UNC\\")) return "\\\\" + std::string(found.substr(8));
+  if (found.starts_with("\\\\?\\")) return std::string(found.substr(4));
+  return std::string(found);
+}
+
 File CreateTempBeside(const std::string& path, std::string& tempPath) {
   std::random_device seed;
   std::mt19937 rng(seed());
+  const std::string prefix = TemporaryPrefixOf(path);
   for (int attempt = 0; attempt < 100; ++attempt) {
     char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".~%08x", static_cast<unsigned>(rng()));
-    tempPath = path + suffix;
+    std::snprintf(suffix, sizeof suffix, "%06x", static_cast<unsigned>(rng() & 0xFFFFFF));
+    tempPath = prefix + suffix;
     HANDLE h = ::CreateFileA(tempPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) return AdoptNative(reinterpret_cast<intptr_t>(h), tempPath);
@@ -177,6 +202,20 @@ File AdoptNative(intptr_t handle, std::string path) {
 
 void RemoveQuietly(const std::string& path) noexcept {
   ::DeleteFileA(path.c_str());
+}
+
+void RemoveFilesStartingWith(const std::string& prefix) noexcept {
+  const std::string folder = DirectoryOf(prefix);
+  const std::string_view start = std::string_view(prefix).substr(folder.size());
+  WIN32_FIND_DATAA found;
+  HANDLE h = ::FindFirstFileA((prefix + "*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    // The pattern may also match short 8.3 names; the long name decides.
+    if (std::string_view(found.cFileName).starts_with(start))
+      ::DeleteFileA((folder + found.cFileName).c_str());
+  } while (::FindNextFileA(h, &found));
+  ::FindClose(h);
 }
 
 }  // namespace gs

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "common/file.h"
 
@@ -24,9 +25,11 @@ bool HasOrdinaryFile(const std::string& folder);
 // file included).
 void DeleteFile(const std::string& path);
 
-// Copies a file over another, replacing it whole and atomically. Returns
-// false when the copy failed; the destination is then as it was.
-bool CopyFile(const std::string& source, const std::string& destination);
+// Copies a file over another, replacing it whole and atomically. When the
+// copy fails, the destination is as it was, and the runtime error of the
+// cause is raised (61 for a full disk, 53 for a missing source, ...), its
+// description `what`, when given, followed by the cause's own.
+void CopyFile(const std::string& source, const std::string& destination, std::string_view what = {});
 
 // True when both paths name one existing file (through links, say).
 bool SameFile(const std::string& a, const std::string& b);

@@ -72,22 +72,17 @@ void DeleteFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0) RaiseFileError(errno, path);
 }
 
-bool CopyFile(const std::string& source, const std::string& destination) {
-  try {
-    File in(source, File::Mode::Read);
-    AtomicFile out(destination);
-    std::vector<uint8_t> block(1 << 20);
-    for (uint64_t offset = 0;;) {
-      const size_t n = in.ReadAt(offset, block.data(), block.size());
-      if (n == 0) break;
-      out.Append(block.data(), n);
-      offset += n;
-    }
-    out.Commit();
-    return true;
-  } catch (const Error&) {
-    return false;
+void CopyFileOver(const std::string& source, const std::string& destination) {
+  File in(source, File::Mode::Read);
+  AtomicFile out(destination);
+  std::vector<uint8_t> block(1 << 20);
+  for (uint64_t offset = 0;;) {
+    const size_t n = in.ReadAt(offset, block.data(), block.size());
+    if (n == 0) break;
+    out.Append(block.data(), n);
+    offset += n;
   }
+  out.Commit();
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

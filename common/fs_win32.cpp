@@ -59,22 +59,17 @@ void DeleteFile(const std::string& path) {
   if (!::DeleteFileA(path.c_str())) RaiseFileError(static_cast<int>(::GetLastError()), path);
 }
 
-bool CopyFile(const std::string& source, const std::string& destination) {
+void CopyFileOver(const std::string& source, const std::string& destination) {
   // The copy goes to a temporary name first, so a failed copy leaves the old
   // destination whole.
   std::string temp;
-  try {
-    File placeholder = CreateTempBeside(destination, temp);
-    placeholder.Close();
-  } catch (const Error&) {
-    return false;
-  }
-  if (!::CopyFileA(source.c_str(), temp.c_str(), FALSE) ||
-      !::MoveFileExA(temp.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  CreateTempBeside(destination, temp).Close();
+  if (!::CopyFileA(source.c_str(), temp.c_str(), FALSE)) {
+    const DWORD e = ::GetLastError();
     RemoveQuietly(temp);
-    return false;
+    RaiseFileError(static_cast<int>(e), e == ERROR_FILE_NOT_FOUND ? source : destination);
   }
-  return true;
+  ReplaceFile(temp, destination);
 }
 
 namespace {

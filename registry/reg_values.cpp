@@ -5,18 +5,32 @@
 
 namespace gs {
 
+namespace {
+
+// A full disk is what it is, not a registry that refuses the change.
+void RaiseIfDiskFull(LONG status) {
+  if (status == ERROR_DISK_FULL) RaiseRuntime(rt::DiskFull, RegistryLocation());
+}
+
+}  // namespace
+
 void StoreRegValue(const char* source, HKEY hive, const std::string& keyPath, const std::string& valueName,
                    DWORD type, std::span<const BYTE> data) {
   ScopedKey key;
   DWORD disposition = 0;
-  if (RegCreateKeyExA(hive, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                      key.Receive(), &disposition) != ERROR_SUCCESS) {
+  LONG status = RegCreateKeyExA(hive, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                nullptr, key.Receive(), &disposition);
+  if (status != ERROR_SUCCESS) {
+    RaiseIfDiskFull(status);
     throw Error(ErrRegCreateKey, "RegCreateKeyEx failed!", source);
   }
-  const LONG status =
+  status =
       RegSetValueExA(key.Get(), valueName.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
   key.Close();
-  if (status != ERROR_SUCCESS) throw Error(ErrRegSetValue, "RegSetValueEx failed!", source);
+  if (status != ERROR_SUCCESS) {
+    RaiseIfDiskFull(status);
+    throw Error(ErrRegSetValue, "RegSetValueEx failed!", source);
+  }
 }
 
 void SetRegString(HKEY hive, const std::string& keyPath, const std::string& valueName,

@@ -13,7 +13,8 @@ namespace gs {
 
 // Stores a value of any type, creating the key and any keys above it with
 // full access. Raises ErrRegCreateKey ("RegCreateKeyEx failed!") or
-// ErrRegSetValue ("RegSetValueEx failed!") with source as the error's source.
+// ErrRegSetValue ("RegSetValueEx failed!") with source as the error's source,
+// or runtime error 61 (Disk full) naming the registry's location.
 void StoreRegValue(const char* source, HKEY hive, const std::string& keyPath, const std::string& valueName,
                    DWORD type, std::span<const BYTE> data);
 

@@ -41,6 +41,7 @@ inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
+inline constexpr LONG ERROR_DISK_FULL = 112;
 inline constexpr LONG ERROR_BAD_PATHNAME = 161;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016;

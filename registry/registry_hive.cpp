@@ -1,7 +1,6 @@
 // POSIX side of the registry layer: HKEY_LOCAL_MACHINE in a text file.
 #include "registry/registry_hive.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -72,20 +71,6 @@ class HiveLock {
   int error_ = 0;
 };
 
-// Removes the temporary files that writers killed amid a write left beside
-// the hive. Only a writer holding the lock has one, so under the lock every
-// one found is left over.
-void RemoveLeftovers(const std::string& hivePath) {
-  const std::string prefix = hivePath.substr(hivePath.find_last_of('/') + 1) + ".~";
-  const std::string dir = ParentOf(hivePath);
-  DIR* listing = ::opendir(dir.c_str());
-  if (listing == nullptr) return;
-  while (const dirent* entry = ::readdir(listing)) {
-    if (std::string_view(entry->d_name).starts_with(prefix)) ::unlink((dir + "/" + entry->d_name).c_str());
-  }
-  ::closedir(listing);
-}
-
 // What tells one version of the hive file from another.
 void TakeIdentity(HiveSnapshot& snapshot, const struct stat& st) {
   snapshot.dev = st.st_dev;
@@ -101,7 +86,11 @@ bool SameIdentity(const HiveSnapshot& snapshot, const struct stat& st) {
 }
 
 LONG StatusOfErrno(int e) {
-  return e == EACCES || e == EPERM || e == EROFS ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_IO_FAILED;
+  switch (FileErrorNumber(e)) {
+    case rt::PathFileAccessError: return e == EISDIR ? ERROR_REGISTRY_IO_FAILED : ERROR_ACCESS_DENIED;
+    case rt::DiskFull: return ERROR_DISK_FULL;
+    default: return ERROR_REGISTRY_IO_FAILED;
+  }
 }
 
 }  // namespace
@@ -246,7 +235,8 @@ LONG HiveRegistry::Change(const std::string& hivePath, const std::function<LONG(
   if (ec) return StatusOfErrno(ec.value());
   const HiveLock lock(hivePath);
   if (!lock.Held()) return StatusOfErrno(lock.Error());
-  RemoveLeftovers(hivePath);
+  // Only a writer holding the lock has a temporary file beside the hive.
+  RemoveLeftoverTemporaries(hivePath);
 
   // What another process wrote before the lock was ours counts.
   RegFile* file = nullptr;
@@ -258,8 +248,11 @@ LONG HiveRegistry::Change(const std::string& hivePath, const std::function<LONG(
     if (!changed) return status;
     const std::string text = file->Serialize();
     WriteWholeFile(hivePath, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-  } catch (...) {
+  } catch (const Error& e) {
     Forget();  // the hive in memory may no longer match the file
+    return e.Number() == rt::DiskFull ? ERROR_DISK_FULL : ERROR_REGISTRY_IO_FAILED;
+  } catch (...) {
+    Forget();
     return ERROR_REGISTRY_IO_FAILED;
   }
 

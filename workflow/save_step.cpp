@@ -50,10 +50,9 @@ void DocumentToText(KTmain& m) {
 // the step before the archive is changed.
 void BackUpGameArchive(const CatalogPaths& paths) {
   const std::string backup = paths.GameArchivePath + ".bak";
-  if (!CopyFile(paths.GameArchivePath, backup)) {
-    Raise(rt::PathFileAccessError, "The backup copy \"" + backup + "\" could not be made; the archive \"" +
-                                       paths.GameArchivePath + "\" was not changed.");
-  }
+  CopyFile(paths.GameArchivePath, backup,
+           "The backup copy \"" + backup + "\" could not be made; the archive \"" + paths.GameArchivePath +
+               "\" was not changed");
 }
 
 }  // namespace

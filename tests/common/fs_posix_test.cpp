@@ -14,6 +14,7 @@
 #include "common/error.h"
 #include "common/fs.h"
 #include "tests/common/file_test_fixture.h"
+#include "tests/support/child_posix.h"
 
 namespace gs {
 namespace {
@@ -41,6 +42,23 @@ TEST_F(FileTest, AtomicFileKeepsTheModeOfTheFileItReplaces) {
   struct stat st {};
   ASSERT_EQ(::stat(Path("m").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(FileTest, NamesAsLongAsTheSystemTakesCanBeReplaced) {
+  for (const size_t length : {248, 255}) {
+    const std::string path = Path(std::string(length, 'n'));
+    WriteWholeFile(path, Bytes{'1'});
+    WriteWholeFile(path, Bytes{'2'});
+    EXPECT_EQ(Text(path), "2") << length;
+  }
+}
+
+TEST_F(FileTest, ACopyThatFillsTheDiskSaysSoAndKeepsTheOldFile) {
+  Write(Path("src"), std::string(3 << 20, 's'));
+  Write(Path("dst"), "old");
+  EXPECT_EQ(test::ErrorInChild([&] { CopyFile(Path("src"), Path("dst"), "The copy"); }, 1 << 20), 61);
+  EXPECT_EQ(Text(Path("dst")), "old");
+  EXPECT_EQ(EntriesInDir(), 2u);
 }
 
 TEST_F(FileTest, AKilledWriterOfWorkFilesLeavesOldOrNew) {

@@ -21,6 +21,7 @@
 #include "registry/reg_file.h"
 #include "registry/reg_values.h"
 #include "tests/registry/scratch_hive.h"
+#include "tests/support/child_posix.h"
 
 namespace gs {
 namespace {
@@ -305,6 +306,26 @@ TEST_F(HiveTest, AnotherUsersHiveCanBeReadButNotOpenedWithFullAccess) {
   ::waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(HiveTest, AHiveBehindASymbolicLinkIsChangedThroughIt) {
+  const std::string real = (fs::path(path_).parent_path() / "settings.reg").string();
+  fs::create_directories(fs::path(path_).parent_path());
+  WriteWholeFile(real, Bytes{});
+  fs::create_symlink("settings.reg", path_);
+  SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "TypeId", 3);
+  EXPECT_TRUE(fs::is_symlink(path_));
+  EXPECT_NE(Text(real).find("\"TypeId\"=dword:00000003"), std::string::npos) << Text(real);
+}
+
+TEST_F(HiveTest, AFullDiskIsReportedAsSuchAndTheHiveKept) {
+  SetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "TypeId", 1);
+  const std::string before = HiveText();
+  const int number = test::ErrorInChild(
+      [] { SetRegString(HKEY_LOCAL_MACHINE, kSettingsKey, "Long", std::string(100000, 'x')); },
+      before.size() + 100);
+  EXPECT_EQ(number, 61);
+  EXPECT_EQ(HiveText(), before);
 }
 
 TEST_F(HiveTest, ValuesTheFileCannotHoldAreRefused) {

@@ -1,5 +1,6 @@
 #include "tests/support/bigf_layout.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -50,6 +51,7 @@ LayoutArchive ReadLayout(const std::string& path, bool withData) {
   if (a.magic != "BIGF" && a.magic != "BIG4") throw std::runtime_error("bad magic " + a.magic);
   a.totalSize =
       uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
+  a.totalSizeBE = Be(head, 4);
   const uint32_t count = Be(head, 8);
   a.headerLength = Be(head, 12);
   if (a.headerLength < 16 || a.headerLength > a.fileSize) throw std::runtime_error("bad header length");
@@ -70,6 +72,15 @@ LayoutArchive ReadLayout(const std::string& path, bool withData) {
     a.entries.push_back(std::move(e));
   }
   a.trailer.assign(head.begin() + static_cast<std::ptrdiff_t>(pos), head.end());
+  a.indexEnd = uint32_t(pos);
+  a.firstData = a.fileSize;
+  for (const LayoutEntry& e : a.entries) {
+    if (e.size > 0) a.firstData = std::min<uint64_t>(a.firstData, e.offset);
+  }
+  if (a.firstData > a.indexEnd) {
+    a.gap.resize(a.firstData - a.indexEnd);
+    ReadAt(in, a.indexEnd, a.gap.data(), a.gap.size());
+  }
 
   std::vector<uint8_t> block;
   for (LayoutEntry& e : a.entries) {
@@ -106,6 +117,46 @@ std::vector<uint8_t> BuildLayout(const std::string& magic, const std::vector<Lay
   }
   b.insert(b.end(), trailer.begin(), trailer.end());
   for (const auto& e : entries) b.insert(b.end(), e.data.begin(), e.data.end());
+  return b;
+}
+
+std::vector<uint8_t> BuildLayout(const LayoutShape& shape, const std::vector<LayoutEntry>& entries) {
+  size_t indexEnd = 16;
+  for (const auto& e : entries) indexEnd += 9 + e.name.size();
+  std::vector<uint32_t> offsets;
+  size_t end = indexEnd + shape.gap.size();
+  size_t firstData = 0;
+  for (const auto& e : entries) {
+    if (!e.data.empty()) {
+      end = (end + shape.alignment - 1) / shape.alignment * shape.alignment;
+      if (firstData == 0) firstData = end;
+    }
+    offsets.push_back(uint32_t(end));
+    end += e.data.size();
+  }
+  const size_t headerLength = shape.headerLength == HeaderLengthAt::IndexEnd    ? indexEnd
+                              : shape.headerLength == HeaderLengthAt::FirstData ? firstData
+                                                                                : firstData - 1;
+  std::vector<uint8_t> b(shape.magic.begin(), shape.magic.end());
+  if (shape.totalSize == SizeField::BigEndian) {
+    PutBe(b, uint32_t(end));
+  } else {
+    const uint32_t total = shape.totalSize == SizeField::Zero ? 0 : uint32_t(end);
+    for (int shift = 0; shift < 32; shift += 8) b.push_back(uint8_t(total >> shift));
+  }
+  PutBe(b, uint32_t(entries.size()));
+  PutBe(b, uint32_t(headerLength));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    PutBe(b, offsets[i]);
+    PutBe(b, uint32_t(entries[i].data.size()));
+    b.insert(b.end(), entries[i].name.begin(), entries[i].name.end());
+    b.push_back(0);
+  }
+  b.insert(b.end(), shape.gap.begin(), shape.gap.end());
+  b.resize(end);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    std::copy(entries[i].data.begin(), entries[i].data.end(), b.begin() + offsets[i]);
+  }
   return b;
 }
 

@@ -20,10 +20,14 @@ struct LayoutEntry {
 
 struct LayoutArchive {
   std::string magic;
-  uint32_t totalSize = 0;
+  uint32_t totalSize = 0;    // the field read little-endian
+  uint32_t totalSizeBE = 0;  // and read big-endian
   uint32_t headerLength = 0;
   uint64_t fileSize = 0;
   std::vector<uint8_t> trailer;  // header bytes after the index
+  uint32_t indexEnd = 0;
+  uint64_t firstData = 0;    // the lowest offset of an entry holding data (else the file's size)
+  std::vector<uint8_t> gap;  // the bytes from the index's end to firstData
   std::vector<LayoutEntry> entries;
 };
 
@@ -45,6 +49,21 @@ inline uint64_t Digest(const std::vector<uint8_t>& data) {
 // after the header (the entries' offsets are ignored).
 std::vector<uint8_t> BuildLayout(const std::string& magic, const std::vector<LayoutEntry>& entries,
                                  const std::vector<uint8_t>& trailer = {});
+
+// What the layout leaves to the tool that makes an archive.
+enum class SizeField { LittleEndian, BigEndian, Zero };
+enum class HeaderLengthAt { IndexEnd, FirstData, FirstDataMinusOne };
+struct LayoutShape {
+  std::string magic = "BIGF";
+  SizeField totalSize = SizeField::LittleEndian;
+  HeaderLengthAt headerLength = HeaderLengthAt::FirstData;
+  std::vector<uint8_t> gap;  // right after the index
+  uint32_t alignment = 1;    // each entry's data on a multiple of this, NULs before it
+};
+
+// The bytes of an archive of that shape holding the entries, their data in
+// index order.
+std::vector<uint8_t> BuildLayout(const LayoutShape& shape, const std::vector<LayoutEntry>& entries);
 
 // Bytes of a given size, different for each seed.
 std::vector<uint8_t> Pattern(size_t size, uint32_t seed);

@@ -3,22 +3,26 @@
 //
 // Layout, offsets from the start of the file:
 //    0  magic "BIGF" or "BIG4"
-//    4  total size of the archive, little-endian 32-bit
+//    4  total size of the archive, 32-bit, in either byte order (or 0)
 //    8  number of entries, big-endian 32-bit
-//   12  header length, big-endian 32-bit: the header, the index and whatever
-//       follows the index inside that length (an 8-byte footer, say), which
-//       is kept as found
+//   12  header length, big-endian 32-bit (see HeaderLengthRule)
 //   16  the index: per entry a big-endian 32-bit offset, a big-endian 32-bit
 //       size and the entry's name closed by a zero byte
-// then the entries' data, wherever their offsets point.
+// then whatever the archive keeps between its index and its data (NUL
+// padding, a packer's marker), then the entries' data, wherever their
+// offsets point.
+//
+// Archives made by different tools differ where the layout leaves room; a
+// changed archive keeps its own Conventions.
 //
 // Readable means: the index lies inside the header length, the header length
 // inside the file, and every entry's data inside the file. The total-size
 // field is not needed for reading: a replacement updates it right after the
 // entry's index record, so a kill between the two can leave it stale.
-// Finished means, in addition: the total size equals the file's length, no
-// bytes follow the last entry's data, and the space no entry uses is small
-// enough not to be worth a rewrite (Finish decides; see WorthCompacting).
+// Finished means, in addition: the total size equals the file's length
+// (unless the archive keeps 0 there), no bytes follow the last entry's data,
+// and the space no entry uses is small enough not to be worth a rewrite
+// (Finish decides; see WorthCompacting).
 #pragma once
 
 #include <cstdint>
@@ -35,6 +39,31 @@ inline constexpr size_t kHeaderSize = 16;
 // Offsets and sizes are 32-bit: no archive can grow past this.
 inline constexpr uint64_t kMaxArchiveSize = 0xFFFFFFFFu;
 
+// How the total-size field at offset 4 is stored.
+enum class SizeOrder : uint8_t { LittleEndian, BigEndian, Zero };
+
+// What the header-length field at offset 12 counts: the end of the index plus
+// Delta, or the first data offset plus Delta. Seen: the end of the index; the
+// first data offset; the first data offset minus one.
+struct HeaderLengthRule {
+  enum class Base : uint8_t { IndexEnd, DataStart };
+  Base From = Base::DataStart;
+  int64_t Delta = 0;
+};
+
+// What an archive's tool chose where the layout leaves room; kept when the
+// archive is changed.
+struct Conventions {
+  std::string Magic = "BIGF";
+  SizeOrder TotalSize = SizeOrder::LittleEndian;
+  HeaderLengthRule HeaderLength;
+  // The bytes between the index and the first data, kept byte for byte; NUL
+  // padding of an aligned archive is left out and laid anew.
+  Bytes Gap;
+  // Every entry's data starts on a multiple of this (a power of two).
+  uint32_t Alignment = 1;
+};
+
 struct Entry {
   std::string Name;
   uint32_t Offset = 0;
@@ -43,23 +72,24 @@ struct Entry {
 };
 
 struct Index {
-  std::string Magic;  // "BIGF" or "BIG4"
-  uint32_t TotalSize = 0;
+  Conventions Kept;
+  uint32_t TotalSize = 0;  // as read, in the archive's order
   uint32_t HeaderLength = 0;
+  uint32_t IndexEnd = 0;   // just past the last name's zero byte
+  uint32_t DataStart = 0;  // where the first entry holding data starts
   std::vector<Entry> Entries;
-  Bytes Trailer;  // the bytes between the index and the header length
 
-  // The first entry of that name, ASCII letter case ignored; nullptr if none.
+  // The first entry of that name, ASCII letter case aside (the game reads
+  // the first of two alike); nullptr if none.
   const Entry* Find(std::string_view name) const;
 };
 
 // True when the names are equal apart from ASCII letter case.
 bool SameName(std::string_view a, std::string_view b);
 
-// Parses header and index from the first bytes of an archive that is
-// fileSize bytes long. Raises error 7777 naming archivePath for anything that
-// does not follow the layout.
-Index ParseIndex(std::span<const uint8_t> head, uint64_t fileSize, std::string_view archivePath);
+// Parses header and index from a whole archive in memory. Raises error 7777
+// naming archivePath for anything that does not follow the layout.
+Index ParseIndex(std::span<const uint8_t> archive, std::string_view archivePath);
 
 // An archive opened for reading; only the header and the index are read.
 class Reader {
@@ -70,6 +100,7 @@ class Reader {
   const File& GetFile() const noexcept { return file_; }
   // The entry of that name; raises error 53 naming the archive if none.
   const Entry& Get(std::string_view name) const;
+  // The entry's bytes as stored.
   Bytes Read(const Entry& entry) const;
 
  private:
@@ -84,15 +115,16 @@ struct NewEntry {
 };
 
 // Writes a new archive holding the entries in the given order (replacing
-// any file at path, atomically), with the trailer between index and data.
-// Names must be non-empty, without zero bytes, and distinct apart from
-// letter case.
+// any file at path, atomically), with the trailer between index and data and
+// the header length at the first data offset. Names must be non-empty,
+// without zero bytes, and distinct apart from letter case.
 void Create(const std::string& path, std::span<const NewEntry> entries, std::string_view magic = "BIGF",
             std::span<const uint8_t> trailer = {});
 
-// Copies one entry into a new file at destinationPath, reading only that
-// entry. The destination is written under a temporary name and renamed into
-// place, so it is never seen half written.
+// Writes one entry as the game reads it into a new file at destinationPath:
+// a compressed entry (see refpack.h) decompressed, any other as stored. The
+// destination is written under a temporary name and renamed into place, so
+// it is never seen half written, and does not appear when the entry fails.
 void Extract(const std::string& archivePath, std::string_view entryName, const std::string& destinationPath);
 
 enum class InsertOutcome {
@@ -100,8 +132,9 @@ enum class InsertOutcome {
   Rewritten,        // a new entry, or no safe in-place update: a new archive renamed into place
 };
 
-// Puts the file at sourcePath into the archive under entryName, replacing
-// the entry of that name (its stored spelling is kept) or adding one.
+// Puts the file at sourcePath, uncompressed, into the archive under
+// entryName, replacing the first entry of that name (its stored spelling is
+// kept) or adding one. An append that fails is cut off again.
 InsertOutcome Insert(const std::string& archivePath, std::string_view entryName,
                      const std::string& sourcePath);
 

@@ -100,10 +100,8 @@ void WriteProgramFolder(const std::string& installDir, const std::string& toolSo
   report({newFolder ? Outcome::Written : Outcome::Kept, folder, "the program's folder"});
 
   if (!keepTool) {
-    if (!CopyFile(toolSource, at(tool))) {
-      Raise(rt::PathFileAccessError,
-            "The archive tool " + Quoted(toolSource) + " could not be copied to " + Quoted(at(tool)) + ".");
-    }
+    CopyFile(toolSource, at(tool),
+             "The archive tool " + Quoted(toolSource) + " could not be copied to " + Quoted(at(tool)));
     MakeExecutable(at(tool));
     report({Outcome::Written, tool, "the archive tool, a copy of " + toolSource});
   } else if (!SameContent(at(tool), toolSource)) {
