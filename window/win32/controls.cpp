@@ -167,4 +167,9 @@ void Win32ListBox::SetItem(int index, const std::string& item) {
   ::SendMessageA(hwnd, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.c_str()));
 }
 
+void Win32ListBox::SetTopIndex(int index) {
+  // The list box scrolls no further than its last line allows.
+  ::SendMessageA(hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
 }  // namespace gs

@@ -76,6 +76,7 @@ class Win32ListBox : public ListBox {
   int ItemCount() const override;
   std::string Item(int index) const override;
   void SetItem(int index, const std::string& item) override;
+  void SetTopIndex(int index) override;
 };
 
 }  // namespace gs
