@@ -77,6 +77,9 @@ class Win32ListBox : public ListBox {
   std::string Item(int index) const override;
   void SetItem(int index, const std::string& item) override;
   void SetTopIndex(int index) override;
+  // Lets the list scroll sideways as far as its widest line needs, in its
+  // font; again after the font changes.
+  void FitWidth();
 };
 
 }  // namespace gs
