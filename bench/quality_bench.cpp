@@ -1,7 +1,9 @@
 // The checks and the progress of a 200,000-entry string table (French slot,
 // Russian beside English) and of 20,000 e-mail records, from the files, with
-// the table's own text and with an edited text; and the command
-// `glossmith check` as a user runs it. Baselines of the same run: `cp` of
+// the table's own text and with an edited text; the command `glossmith
+// check` as a user runs it; and what "Save changes" adds for the window's
+// lines (progress and checks of the saved text, the game's six tables of the
+// type read from its archive for the characters known, the list written). Baselines of the same run: `cp` of
 // the two tables, and `iconv` decoding the text file's UTF-8, which reads
 // every character once as the checks do.
 #include <benchmark/benchmark.h>
@@ -18,7 +20,9 @@
 #include "quality/checks.h"
 #include "quality/progress.h"
 #include "ratio_reporter.h"
+#include "tools/impbig/bigf.h"
 #include "tools/sample/sample_tables.h"
+#include "workflow/translation_quality.h"
 
 namespace gs {
 namespace {
@@ -121,6 +125,35 @@ void BM_CheckEmailText(benchmark::State& state) {
   RunCheck(state, EmailScene(), EmailScene().files);
 }
 
+// The window's lines of a save, on a game whose archive holds the type's
+// table in every language.
+void BM_WindowSaveLines(benchmark::State& state) {
+  const Scene& s = StringTableScene();
+  KTmain m;
+  SetProgramFolder(m, Folder() + "game/");
+  m.GameArchivePath = m.InstallDir + "local.viv";
+  m.WorkTablePath = s.files.WorkTablePath;
+  m.TemplateCopyPath = s.files.TemplateCopyPath;
+  m.TextFilePath = s.files.TextFilePath;
+  if (!fs::exists(m.GameArchivePath)) {
+    fs::create_directories(m.WorkDir + "Efiles");
+    std::vector<Bytes> tables;
+    std::vector<bigf::NewEntry> entries;
+    for (const std::string_view language : kLanguages) {
+      tables.push_back(MakeStringTable(FileKind::Front, language, kEntries, 1));
+    }
+    for (size_t i = 0; i < tables.size(); ++i) {
+      entries.push_back({CurrentFileName("Front", kLanguages[i]), tables[i]});
+    }
+    bigf::Create(m.GameArchivePath, entries);
+  }
+  for (auto _ : state) NoteSavedQuality(m, s.name);
+  state.counters["lines"] = static_cast<double>(s.lines);
+  if (m.QualityLines.size() < 2 || !m.QualityLines[1].starts_with("Checks: ")) {
+    state.SkipWithError(m.QualityLines.empty() ? "no lines" : m.QualityLines.back().c_str());
+  }
+}
+
 // The command, as a user runs it on the edited text: start, reading, checks, output.
 void BM_GlossmithCheckCommand(benchmark::State& state) {
   const Scene& s = StringTableScene();
@@ -147,6 +180,7 @@ BENCHMARK(BM_StatsStringTable)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CheckStringTable)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CheckStringTableText)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GlossmithCheckCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowSaveLines)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CheckEmail)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CheckEmailText)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -159,6 +193,7 @@ int main(int argc, char** argv) {
                                                {"BM_CheckStringTable", "BM_IconvText"},
                                                {"BM_CheckStringTableText", "BM_IconvText"},
                                                {"BM_GlossmithCheckCommand", "BM_IconvText"},
+                                               {"BM_WindowSaveLines", "BM_IconvText"},
                                                {"BM_StatsStringTable", "BM_IconvText"}});
   std::filesystem::remove_all(gs::Folder());
   return status;

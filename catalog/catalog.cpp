@@ -104,4 +104,8 @@ std::string DocumentPathOf(const CatalogPaths& paths, const std::string& current
   return paths.WorkDir + NativePath("Efiles\\") + currentFileName + ".doc";
 }
 
+std::string ChecksPathOf(const CatalogPaths& paths, const std::string& currentFileName) {
+  return paths.WorkDir + NativePath("Efiles\\") + currentFileName + ".checks.txt";
+}
+
 }  // namespace gs

@@ -76,5 +76,8 @@ void SetProgramFolder(CatalogPaths& paths, const std::string& installDir);
 void SetWorkPaths(CatalogPaths& paths, const std::string& currentFileName);
 // WorkDir & "Efiles\" & the current file name & ".doc".
 std::string DocumentPathOf(const CatalogPaths& paths, const std::string& currentFileName);
+// WorkDir & "Efiles\" & the current file name & ".checks.txt": the findings
+// of the checks of the last save, beside the kept document.
+std::string ChecksPathOf(const CatalogPaths& paths, const std::string& currentFileName);
 
 }  // namespace gs

@@ -2,6 +2,7 @@
 
 #include "common/utf8.h"
 #include "quality/entry_lines.h"
+#include "tools/impbig/bigf.h"
 
 namespace gs {
 
@@ -33,6 +34,23 @@ void Repertoire::AddTables(const ConversionFiles& files, std::string_view curren
     AddText(line.Work);
     AddText(line.English);
   });
+}
+
+std::vector<std::string> Repertoire::AddGameTables(const std::string& gameArchivePath, FileKind kind,
+                                                   KtLibrary& kt) {
+  const bigf::Reader reader(gameArchivePath);
+  const std::string_view type = kFileTypes[static_cast<size_t>(kind)];
+  std::vector<std::string> missing;
+  for (const std::string_view language : kLanguages) {
+    const std::string name = CurrentFileName(type, language);
+    const bigf::Entry* entry = reader.GetIndex().Find(name);
+    if (entry == nullptr) {
+      missing.push_back(name);
+    } else {
+      AddTable(reader.Read(*entry), name, kt);
+    }
+  }
+  return missing;
 }
 
 }  // namespace gs

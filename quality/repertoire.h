@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "catalog/catalog.h"
 #include "formats/format_state.h"
 #include "formats/kt_library.h"
 
@@ -25,6 +27,10 @@ class Repertoire {
   // Every character of the work table and the English template copy of
   // files, read as the export of currentFileName reads them.
   void AddTables(const ConversionFiles& files, std::string_view currentFileName, KtLibrary& kt);
+  // Every character of the game's own tables of a kind, every language, read
+  // from its game archive as the game holds them now. Returns the names of
+  // the tables the archive lacks.
+  std::vector<std::string> AddGameTables(const std::string& gameArchivePath, FileKind kind, KtLibrary& kt);
 
   bool Holds(char32_t c) const noexcept { return c < kCharacters && (bits_[c / 64] >> (c % 64) & 1) != 0; }
 

@@ -1,7 +1,5 @@
 #include "window/kt_form.h"
 
-#include <new>
-
 #include "catalog/catalog.h"
 #include "common/fs.h"
 #include "registry/bas_registry.h"
@@ -57,12 +55,8 @@ template <typename Work>
 void KTform::Trap(Work&& work) {
   try {
     work();
-  } catch (const Error& e) {
-    ReportError(m_, *this, e);
-  } catch (const std::bad_alloc&) {
-    ReportError(m_, *this, RuntimeError(rt::OutOfMemory));
-  } catch (const std::exception& e) {
-    ReportError(m_, *this, RuntimeError(rt::InternalError, e.what()));
+  } catch (const std::exception&) {
+    ReportError(m_, *this, CaughtError());
   }
 }
 
@@ -86,7 +80,7 @@ bool KTform::Form_Load() {
     const int backup = Narrow16(GetRegDWord(HKEY_LOCAL_MACHINE, kSettingsKey, "MakeBackup"));
     if (backup < 0 || backup > 2) RaiseRuntime(rt::InvalidPropertyValue);
     view_.Check2().SetValue(backup);
-    view_.List1().AddItem(kStartLine);
+    AddStatusLine(kStartLine);
     Combo1_Click();
     Combo2_Click();
   });
@@ -125,14 +119,25 @@ void KTform::UserChange(void (KTform::*handler)()) {
 
 void KTform::SetStatusLine(int n, const std::string& text) {
   ListBox& list = view_.List1();
-  const int count = list.ItemCount();
+  const int count = static_cast<int>(statusRows_.size());
+  if (n < 0 || n > count) RaiseRuntime(rt::InvalidPropertyValue);
   if (n < count) {
-    list.SetItem(n, text);
-  } else if (n == count) {
-    list.AddItem(text);
+    list.SetItem(statusRows_[n], text);
   } else {
-    RaiseRuntime(rt::InvalidPropertyValue);
+    // A new line of the system's comes into view, and the quality lines before it.
+    statusRows_.push_back(list.ItemCount());
+    list.AddItem(text);
+    list.SetTopIndex(statusRows_.back());
   }
+}
+
+void KTform::AddQualityLines() {
+  for (const std::string& line : m_.QualityLines) view_.List1().AddItem(line);
+}
+
+void KTform::ClearStatus() {
+  view_.List1().Clear();
+  statusRows_.clear();
 }
 
 template <typename Step, typename Then>
@@ -158,9 +163,10 @@ void KTform::Command1_Click() {
             view_.Command2().SetEnabled(true);
             view_.Command1().SetEnabled(false);
             view_.Check1().SetEnabled(false);
-            view_.List1().Clear();
+            ClearStatus();
             SetStatusLine(0, " ...The file " + CurrentFileName(*this) + " is open now!");
-            view_.List1().AddItem("Press button 'Edit in MS Word'. Edit the file and save it.");
+            AddQualityLines();
+            AddStatusLine("Press button 'Edit in MS Word'. Edit the file and save it.");
           });
 }
 
@@ -170,7 +176,7 @@ void KTform::Command2_Click() {
             view_.Command3().SetEnabled(true);
             view_.Command2().SetEnabled(false);
             SetStatusLine(1, " ...You have saved the file?");
-            view_.List1().AddItem("Press button 'Save changes'.");
+            AddStatusLine("Press button 'Save changes'.");
           });
 }
 
@@ -181,7 +187,8 @@ void KTform::Command3_Click() {
             view_.Combo2().SetLocked(false);
             view_.Command3().SetEnabled(false);
             SetStatusLine(2, " ...The file closed!");
-            view_.List1().AddItem(kStartLine);
+            AddQualityLines();
+            AddStatusLine(kStartLine);
             Combo1_Click();
           });
 }

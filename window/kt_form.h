@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "window/kt_form_view.h"
 #include "workflow/ktmain.h"
@@ -68,12 +69,20 @@ class KTform : public MainWindow {
   // for its end; a failure of either ends in the report.
   template <typename Step, typename Then>
   void RunStep(Step&& step, Then&& then);
-  // Line n of the status list replaced, or added when the list has exactly n lines.
+  // The status list holds the system's lines, each followed by the quality
+  // lines (KTmain::QualityLines) of the step that wrote it. Line n of the
+  // system's lines replaced, or added when there are exactly n of them; the
+  // quality lines are not counted.
   void SetStatusLine(int n, const std::string& text);
+  void AddStatusLine(const std::string& text) { SetStatusLine(static_cast<int>(statusRows_.size()), text); }
+  // The last step's quality lines, after the last of the system's lines.
+  void AddQualityLines();
+  void ClearStatus();
 
   KTformView& view_;
   KTmain m_;
   bool unloaded_ = false;
+  std::vector<int> statusRows_;  // the row of List1 that shows each of the system's lines
 };
 
 // The version text of the label over the logo: "Ver: " major "." minor revision.

@@ -63,6 +63,9 @@ class ListBox {
   virtual std::string Item(int index) const = 0;
   // Replaces the text of an existing line.
   virtual void SetItem(int index, const std::string& item) = 0;
+  // Scrolls the list so that line index is the first in view, or as near to
+  // that as its end allows: a line near the end comes into view at the bottom.
+  virtual void SetTopIndex(int index) = 0;
 };
 
 class KTformView {

@@ -1,6 +1,7 @@
 // The extract step: the first of the three steps of an editing cycle.
 #include "catalog/archive_tool.h"
 #include "workflow/ktmain.h"
+#include "workflow/translation_quality.h"
 
 namespace gs {
 
@@ -14,7 +15,9 @@ void ExtractTables(CatalogPaths& paths, const std::string& currentFileName) {
 void Extract(KTmain& m, const MainWindow& window) {
   // The existing-document check box counts only while it is enabled.
   m.ReuseDocument = window.Check1Enabled() && window.Check1Checked();
-  ExtractTables(m, CurrentFileName(window));
+  const std::string name = CurrentFileName(window);
+  ExtractTables(m, name);
+  NoteExtractedProgress(m, name);
 }
 
 }  // namespace gs

@@ -6,6 +6,7 @@
 #include "formats/string_table.h"
 #include "registry/bas_registry.h"
 #include "workflow/ktmain.h"
+#include "workflow/translation_quality.h"
 
 namespace gs {
 
@@ -82,6 +83,9 @@ void SaveChanges(KTmain& m, const MainWindow& window) {
   } else {
     EmailImport(m, files, name, *m.Kt);
   }
+  // While the text and the English template copy are there, and before the
+  // game archive holds the new table.
+  NoteSavedQuality(m, name);
 
   // The backup option counts only when checked; greyed counts as off.
   PutWorkTableIntoGame(m, name, window.Check2Value() == 1);

@@ -1,6 +1,8 @@
 #include "tests/support/recording_word_app.h"
 
+#include <algorithm>
 #include <sstream>
+#include <stdexcept>
 
 #include "common/file.h"
 #include "common/fs.h"
@@ -123,6 +125,36 @@ std::string WordCall::Text() const {
   std::string text = member + "(";
   for (size_t i = 0; i < arguments.size(); ++i) text += (i > 0 ? ", " : "") + arguments[i];
   return text + ")";
+}
+
+void EditKeptDocument(const std::string& path, size_t row, size_t column, const char* text) {
+  const Bytes bytes = ReadWholeFile(path);
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : std::string(bytes.begin(), bytes.end())) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  const auto isTable = [](const std::string& l) { return l.starts_with("T "); };
+  const auto table = std::find_if(lines.begin(), lines.end(), isTable);
+  if (table == lines.end()) throw std::runtime_error(path + " holds no table");
+  size_t rows = 0, columns = 0;
+  std::istringstream(table->substr(2)) >> rows >> columns;
+  const auto first = table + 1 + static_cast<long>(row * columns);
+  if (text == nullptr) {
+    lines.erase(first, first + static_cast<long>(columns));
+    *std::find_if(lines.begin(), lines.end(), isTable) =
+        "T " + std::to_string(rows - 1) + " " + std::to_string(columns);
+  } else {
+    *(first + static_cast<long>(column)) = "C " + Escape(text);
+  }
+  std::string out;
+  for (const auto& l : lines) out += l + "\n";
+  WriteWholeFile(path, std::span(reinterpret_cast<const uint8_t*>(out.data()), out.size()));
 }
 
 Error UserClosedWord() {

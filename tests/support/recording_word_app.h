@@ -109,4 +109,9 @@ class WordScript {
 // Argument text as the records show it.
 std::string Quoted(const std::string& text);
 
+// The user's edit of a document the recording word processor keeps: one
+// cell of its table (row and column from 0) set to text, or the row removed
+// when text is null.
+void EditKeptDocument(const std::string& path, size_t row, size_t column, const char* text);
+
 }  // namespace gs::testing

@@ -204,8 +204,10 @@ TEST_F(KTformTest, TheCycleMovesTheWindowThroughItsStates) {
   user.Click("Command1");
   ASSERT_TRUE(f->shown.empty()) << f->shown[0];
   EXPECT_EQ(States(v), "010 11 00");
+  // The table's progress follows the system's line it belongs to.
+  const std::string extracted = "translated 189 of 200 entries (94.5 %)";
   EXPECT_EQ(Lines(v.List1()),
-            (std::vector<std::string>{" ...The file FrontFrench.bin is open now!",
+            (std::vector<std::string>{" ...The file FrontFrench.bin is open now!", extracted,
                                       "Press button 'Edit in MS Word'. Edit the file and save it."}));
   // Locked lists take no change: the list does not open, neither the arrow
   // keys nor typing change the choice.
@@ -219,26 +221,66 @@ TEST_F(KTformTest, TheCycleMovesTheWindowThroughItsStates) {
   user.Click("Command2");
   ASSERT_TRUE(f->shown.empty()) << f->shown[0];
   EXPECT_EQ(States(v), "001 11 00");
+  // Line 1 of the system's lines is set, not the row after the first.
   EXPECT_EQ(Lines(v.List1()),
-            (std::vector<std::string>{" ...The file FrontFrench.bin is open now!",
+            (std::vector<std::string>{" ...The file FrontFrench.bin is open now!", extracted,
                                       " ...You have saved the file?", "Press button 'Save changes'."}));
   EXPECT_TRUE(word_.Visible(1));
 
+  // The user types a placeholder that the English text does not have, and
+  // fills line 58, empty in English and French.
+  testing::EditKeptDocument(f->State().DocumentPath, 4, 0, "Время: %d");
+  testing::EditKeptDocument(f->State().DocumentPath, 57, 0, "Пусто");
   user.Click("Command3");
   ASSERT_TRUE(f->shown.empty()) << f->shown[0];
   // Idle again; the kept document now exists, so Check1 offers it.
   EXPECT_EQ(States(v), "100 00 11");
   EXPECT_EQ(v.Check1().Caption(), "Open existing word file FrontFrench.bin.doc");
-  EXPECT_EQ(Lines(v.List1()),
-            (std::vector<std::string>{" ...The file FrontFrench.bin is open now!",
-                                      " ...You have saved the file?", " ...The file closed!",
-                                      "Choose type and language. Press button 'Extract'."}));
+  // The saved text's progress and the checks follow the line of the save.
+  EXPECT_EQ(
+      Lines(v.List1()),
+      (std::vector<std::string>{" ...The file FrontFrench.bin is open now!", extracted,
+                                " ...You have saved the file?", " ...The file closed!",
+                                "translated 190 of 200 entries (95.0 %)", "Checks: 1 placeholders, 3 length",
+                                "Listed in " + NativePath("KT\\Efiles\\FrontFrench.bin.checks.txt"),
+                                "Choose type and language. Press button 'Extract'."}));
+  EXPECT_TRUE(FileExists(game_ / "KT\\Efiles\\FrontFrench.bin.checks.txt"));
+  // The list has scrolled to show the lines of the save.
+  for (int line = 3; line < 8; ++line) EXPECT_TRUE(user.LineInView(line)) << line;
   EXPECT_FALSE(FileExists(game_ / "KT\\FrontFrench.bin"));
   EXPECT_TRUE(FileExists(game_ / "fe\\local.viv.bak"));
   // The arrow key picks the next type, as a pick from the list does.
   user.PressDown("Combo1");
   EXPECT_EQ(v.Combo1().Text(), "Game");
   EXPECT_EQ(Setting("TypeId"), 1);
+}
+
+TEST_F(KTformTest, SaveChangesShowsTheChecksOfEveryType) {
+  struct Case {
+    int32_t type, language;
+    const char* file;
+    const char* progress;
+  };
+  for (const Case& c : {Case{1, 2, "GameGerman.bin", "translated 193 of 200 entries (96.5 %)"},
+                        Case{2, 1, "emaildataFrench.dta", "translated 140 of 140 entries (100.0 %)"}}) {
+    test::StoreSettings(game_.Game(), c.type, c.language, 0);
+    // A clean text leaves no list of findings, not even an earlier one.
+    const std::string list = game_ / (std::string("KT\\Efiles\\") + c.file + ".checks.txt");
+    test::WriteText(list, "an earlier save's list");
+    testing::WordScript word;
+    FormOnView f(word.Factory());
+    ASSERT_TRUE(f->Form_Load());
+    f.View().Show();
+    for (const char* button : {"Command1", "Command2", "Command3"}) f.User().Click(button);
+    ASSERT_TRUE(f->shown.empty()) << f->shown[0];
+    EXPECT_EQ(Lines(f.View().List1()),
+              (std::vector<std::string>{" ...The file " + std::string(c.file) + " is open now!", c.progress,
+                                        " ...You have saved the file?", " ...The file closed!", c.progress,
+                                        "Checks: nothing found",
+                                        "Choose type and language. Press button 'Extract'."}))
+        << c.file;
+    EXPECT_FALSE(FileExists(list)) << c.file;
+  }
 }
 
 TEST_F(KTformTest, PickingAChoiceStoresItAndSetsUpTheDocumentOption) {
@@ -321,7 +363,7 @@ TEST_F(KTformTest, AFailingStepReportsAndUnloadsWithTheChoicesLocked) {
   EXPECT_FALSE(FileExists(game_ / "KT\\FrontFrench.bin.txt"));
 }
 
-TEST_F(KTformTest, ScreenshotsOfTheIdleWindowAndAfterExtract) {
+TEST_F(KTformTest, ScreenshotsOfTheIdleWindowAfterExtractAndAfterSave) {
   FormOnView f(word_.Factory());
   ASSERT_TRUE(f->Form_Load());
   f.View().Show();
@@ -336,6 +378,9 @@ TEST_F(KTformTest, ScreenshotsOfTheIdleWindowAndAfterExtract) {
   EXPECT_NEAR(idle.width, 608 * scale, 1);
   EXPECT_NEAR(idle.height, 359 * scale, 1);
   EXPECT_NE(idle, extracted);
+  f.User().Click("Command2");
+  f.User().Click("Command3");
+  ASSERT_TRUE(test::WritePng(prefix + "after-save.png", f.User().Capture()));
 }
 
 }  // namespace

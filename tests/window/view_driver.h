@@ -53,6 +53,8 @@ class ViewDriver {
   virtual std::vector<std::string> FocusOrder(std::string_view first, size_t count) = 0;
   virtual bool Editable(std::string_view combo) = 0;
   virtual bool Shown() = 0;
+  // Whether the line of the status list List1 is in view, whole.
+  virtual bool LineInView(int line) = 0;
   virtual Screenshot Capture() = 0;
 
   // What the user does. A disabled control takes no click.

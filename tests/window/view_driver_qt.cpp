@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QScreen>
 #include <algorithm>
 
@@ -49,6 +50,10 @@ class QtViewDriver : public ViewDriver {
   }
   bool Editable(std::string_view combo) override { return Find<QComboBox>(combo)->isEditable(); }
   bool Shown() override { return view_.isVisible(); }
+  bool LineInView(int line) override {
+    const QListWidget* list = Find<QListWidget>("List1");
+    return list->viewport()->rect().contains(list->visualItemRect(list->item(line)));
+  }
   Screenshot Capture() override {
     const QImage image = view_.grab().toImage().convertToFormat(QImage::Format_RGB32);
     Screenshot shot{image.width(), image.height(), {}};

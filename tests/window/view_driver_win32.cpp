@@ -47,6 +47,13 @@ class Win32ViewDriver : public ViewDriver {
     return (::GetWindowLongA(view_.ControlWindow(combo), GWL_STYLE) & 3) == CBS_DROPDOWN;
   }
   bool Shown() override { return view_.Window() != nullptr && ::IsWindowVisible(view_.Window()); }
+  bool LineInView(int line) override {
+    const HWND list = view_.ControlWindow("List1");
+    RECT item{}, client{};
+    ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&item));
+    ::GetClientRect(list, &client);
+    return item.top >= client.top && item.bottom <= client.bottom;
+  }
   Screenshot Capture() override { return CaptureClientArea(view_.Window()); }
 
   void Click(std::string_view control) override {

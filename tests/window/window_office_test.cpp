@@ -54,6 +54,9 @@ TEST(WindowOfficeTest, TheThreeButtonsCarryAnEditIntoTheGame) {
   EXPECT_EQ(f.View().Check1().Value(), 1);
   EXPECT_TRUE(FileExists(game / "KT\\Efiles\\FrontFrench.bin.doc"));
   EXPECT_EQ(ReadBytes(game / "fe\\local.viv.bak"), archiveBefore);
+  // The checks ran over the text as the word processor saved it.
+  ASSERT_GE(f->State().QualityLines.size(), 2u);
+  EXPECT_TRUE(f->State().QualityLines[1].starts_with("Checks: ")) << f->State().QualityLines[1];
 
   // The game now holds the edit and nothing else changed; its header file
   // and the header copy in the preload archive follow the new archive.

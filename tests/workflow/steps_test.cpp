@@ -2,9 +2,9 @@
 // conversions and a recording word processor.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
+#include "catalog/archive_tool.h"
 #include "catalog/header_refresh.h"
 #include "common/file.h"
 #include "common/fs.h"
@@ -20,6 +20,7 @@ namespace gs {
 namespace {
 
 using test::ReadBytes;
+using testing::EditKeptDocument;
 using testing::Quoted;
 using testing::WordScript;
 namespace fs = std::filesystem;
@@ -30,39 +31,6 @@ std::vector<uint8_t> Entry(const std::string& archive, const std::string& name) 
   }
   ADD_FAILURE() << name << " not in " << archive;
   return {};
-}
-
-// The user's edits: the recording word processor keeps its documents as
-// lines "T rows columns" and "C cell" (cells row by row); this changes one
-// cell's text, or removes a row when text is null.
-void EditKeptDocument(const std::string& path, size_t row, size_t column, const char* text) {
-  const auto bytes = ReadBytes(path);
-  std::vector<std::string> lines;
-  std::string line;
-  for (char c : std::string(bytes.begin(), bytes.end())) {
-    if (c == '\n') {
-      lines.push_back(line);
-      line.clear();
-    } else {
-      line += c;
-    }
-  }
-  const auto table =
-      std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("T "); });
-  ASSERT_NE(table, lines.end());
-  size_t rows = 0, columns = 0;
-  std::sscanf(table->c_str(), "T %zu %zu", &rows, &columns);
-  const auto first = table + 1 + static_cast<long>(row * columns);
-  if (text == nullptr) {
-    lines.erase(first, first + static_cast<long>(columns));
-    *std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("T "); }) =
-        "T " + std::to_string(rows - 1) + " " + std::to_string(columns);
-  } else {
-    *(first + static_cast<long>(column)) = std::string("C ") + text;
-  }
-  std::string out;
-  for (const auto& l : lines) out += l + "\n";
-  test::WriteText(path, out);
 }
 
 class StepsTest : public ::testing::Test {
@@ -294,6 +262,15 @@ TEST_F(StepsTest, EditsInTheDocumentReachTheGameArchive) {
   EditKeptDocument(m_.DocumentPath, 0, 0, "Zpráva Жук");
   EditKeptDocument(m_.DocumentPath, 1, 0, "");
   SaveChanges(m_, window_);
+  // The saved text's progress and checks, the findings listed beside the
+  // kept document.
+  const std::string list = ChecksPathOf(m_, "emaildataCzech.dta");
+  EXPECT_EQ(m_.QualityLines, (std::vector<std::string>{
+                                 "translated 140 of 140 entries (100.0 %)", "Checks: 1 characters",
+                                 "Listed in " + NativePath("KT\\Efiles\\emaildataCzech.dta.checks.txt")}));
+  const auto written = ReadBytes(list);
+  EXPECT_EQ(std::string(written.begin(), written.end()),
+            "1: characters: U+0416 Ж is in none of the game's tables read\r\nChecks: 1 characters\r\n");
 
   // A Czech table keeps the letters as typed (only the French slot stores
   // Cyrillic in a form of its own), and the emptied string is an empty string.
@@ -312,6 +289,39 @@ TEST_F(StepsTest, EditsInTheDocumentReachTheGameArchive) {
   EXPECT_EQ(ReadBytes(game_ / "fe\\local.viv"), localBefore);
   EXPECT_EQ(ReadBytes(game_ / "preload\\fmisc.viv"), fmiscBefore);
   EXPECT_FALSE(FileExists(game_ / "db\\tuning.viv.bak"));
+}
+
+TEST_F(StepsTest, WhatTheQualityLinesCannotFindFailsNoStep) {
+  m_.DocumentPath = DocumentPathOf(m_, "FrontFrench.bin");
+  const std::string list = ChecksPathOf(m_, "FrontFrench.bin");
+
+  // A folder in the list's place: the save goes through, the line says so.
+  fs::create_directory(list);
+  RunCycle();
+  ASSERT_EQ(m_.QualityLines.size(), 3u);
+  EXPECT_EQ(m_.QualityLines[1], "Checks: 3 length");
+  EXPECT_TRUE(m_.QualityLines[2].starts_with("Their list not written (error ")) << m_.QualityLines[2];
+  EXPECT_FALSE(FileExists(m_.WorkTablePath));
+  fs::remove(list);
+
+  // A damaged table of another language leaves the characters unknown: the
+  // checks do not run, and the list of an earlier save goes.
+  test::WriteText(list, "an earlier save's list");
+  test::WriteBytes(game_ / "damaged.bin", {1, 2, 3});  // too short for a string table
+  InsertEntry(m_, game_ / "fe\\local.viv", "FrontGerman.bin", game_ / "damaged.bin");
+  RunCycle();
+  EXPECT_EQ(m_.QualityLines[1],
+            "Checks not run (error 7777: Unknown data format for file 'FrontGerman.bin')");
+  EXPECT_FALSE(FileExists(list));
+  EXPECT_FALSE(FileExists(m_.WorkTablePath));
+
+  // That table extracts all the same; editing it then reports it.
+  window_.language = "German";
+  Extract(m_, window_);
+  EXPECT_EQ(m_.QualityLines,
+            std::vector<std::string>{
+                "Progress unknown (error 7777: Unknown data format for file 'FrontGerman.bin')"});
+  EXPECT_EQ(Error(EditInWord), rt::UnknownDataFormat);
 }
 
 TEST_F(StepsTest, AWordTheUserClosedLeavesLineOneAndTheDocumentAsSaved) {

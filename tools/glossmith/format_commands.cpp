@@ -13,7 +13,6 @@
 #include "quality/progress.h"
 #include "tools/glossmith/commands.h"
 #include "tools/glossmith/standard_output.h"
-#include "tools/impbig/bigf.h"
 
 namespace gs::cli {
 
@@ -108,24 +107,6 @@ double TakeGrowth(Args& args, double fallback) {
   return value;
 }
 
-// The characters of the game's own tables of the type, every language, read
-// from its archive. A table the archive lacks is named on standard error.
-void AddGameTables(Repertoire& repertoire, const std::string& gameDir, const std::string& type,
-                   FileKind kind) {
-  const std::string archive = (std::filesystem::path(gameDir) / GameArchiveOf(kind)).string();
-  const bigf::Reader reader(archive);
-  for (const std::string_view language : kLanguages) {
-    const std::string name = CurrentFileName(type, language);
-    const bigf::Entry* entry = reader.GetIndex().Find(name);
-    if (entry == nullptr) {
-      std::fprintf(stderr, "glossmith check: %s holds no %s; its characters are not known\n", archive.c_str(),
-                   name.c_str());
-      continue;
-    }
-    repertoire.AddTable(reader.Read(*entry), name, KtLibrary::Shared());
-  }
-}
-
 }  // namespace
 
 int RunExport(const Args& args) {
@@ -174,7 +155,13 @@ int RunCheck(const Args& given) {
   ExpectNoMore(args);
   Repertoire repertoire;
   repertoire.AddTables(c.files, c.currentFileName, KtLibrary::Shared());
-  if (!gameDir.empty()) AddGameTables(repertoire, gameDir, type, c.kind);
+  if (!gameDir.empty()) {
+    const std::string archive = (std::filesystem::path(gameDir) / GameArchiveOf(c.kind)).string();
+    for (const std::string& name : repertoire.AddGameTables(archive, c.kind, KtLibrary::Shared())) {
+      std::fprintf(stderr, "glossmith check: %s holds no %s; its characters are not known\n", archive.c_str(),
+                   name.c_str());
+    }
+  }
   const CheckReport report =
       CheckEntries(c.files, c.currentFileName, repertoire, options, KtLibrary::Shared());
   for (const Finding& finding : report.Findings) std::printf("%s\n", FindingLine(finding).c_str());

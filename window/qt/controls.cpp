@@ -109,4 +109,8 @@ void StatusList::SetItem(int index, const std::string& text) {
   item(index)->setText(Q(text));
 }
 
+void StatusList::SetTopIndex(int index) {
+  scrollToItem(item(index), QAbstractItemView::PositionAtTop);
+}
+
 }  // namespace gs

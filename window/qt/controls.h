@@ -85,6 +85,7 @@ class StatusList : public QListWidget, public ListBox {
   int ItemCount() const override { return count(); }
   std::string Item(int index) const override;
   void SetItem(int index, const std::string& item) override;
+  void SetTopIndex(int index) override;
 };
 
 // Texts between the program (UTF-8) and Qt.

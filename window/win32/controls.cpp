@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace gs {
 
 std::string WindowText(HWND hwnd) {
@@ -148,10 +150,12 @@ void Win32ComboBox::SetLocked(bool locked) {
 
 void Win32ListBox::Clear() {
   ::SendMessageA(hwnd, LB_RESETCONTENT, 0, 0);
+  FitWidth();
 }
 
 void Win32ListBox::AddItem(const std::string& item) {
   ::SendMessageA(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  FitWidth();
 }
 
 int Win32ListBox::ItemCount() const {
@@ -165,6 +169,31 @@ std::string Win32ListBox::Item(int index) const {
 void Win32ListBox::SetItem(int index, const std::string& item) {
   ::SendMessageA(hwnd, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
   ::SendMessageA(hwnd, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.c_str()));
+  FitWidth();
+}
+
+void Win32ListBox::FitWidth() {
+  const HDC dc = ::GetDC(hwnd);
+  const HGDIOBJ oldFont =
+      ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  for (int i = 0; i < ItemCount(); ++i) {
+    const std::string text = Item(i);
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    widest = std::max(widest, size.cx);
+  }
+  ::SelectObject(dc, oldFont);
+  ::ReleaseDC(hwnd, dc);
+  // With room for the few pixels the list box leaves before each line; a
+  // list no wider than its box shows no scroll bar.
+  ::SendMessageA(hwnd, LB_SETHORIZONTALEXTENT,
+                 static_cast<WPARAM>(widest + 4 * ::GetSystemMetrics(SM_CXBORDER)), 0);
+}
+
+void Win32ListBox::SetTopIndex(int index) {
+  // The list box scrolls no further than its last line allows.
+  ::SendMessageA(hwnd, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 
 }  // namespace gs

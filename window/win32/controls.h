@@ -76,6 +76,10 @@ class Win32ListBox : public ListBox {
   int ItemCount() const override;
   std::string Item(int index) const override;
   void SetItem(int index, const std::string& item) override;
+  void SetTopIndex(int index) override;
+  // Lets the list scroll sideways as far as its widest line needs, in its
+  // font; again after the font changes.
+  void FitWidth();
 };
 
 }  // namespace gs

@@ -87,7 +87,7 @@ ControlClass ClassOf(const ControlDesign& design) {
     case ControlKind::ComboBox:
       return {"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
     case ControlKind::ListBox:
-      return {"LISTBOX", LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+      return {"LISTBOX", LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Button: return {"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
   }
   return {"STATIC", 0, 0};
@@ -258,6 +258,7 @@ void KTformWindow::LayOut(UINT dpi) {
   }
   if (font_ != nullptr) ::DeleteObject(font_);
   font_ = font;
+  list1_.FitWidth();
 
   const ControlDesign& image = DesignOf("Image1");
   if (logo_ != nullptr) ::DeleteObject(logo_);
