@@ -18,8 +18,8 @@
 #include <sstream>
 
 #include "common/error.h"
-#include "workflow/word_app.h"
-#include "workflow/writer/writer_probe.h"
+#include "word/word_app.h"
+#include "tests/word/probe/writer_probe.h"
 
 namespace gs {
 namespace {

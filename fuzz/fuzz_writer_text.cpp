@@ -10,11 +10,11 @@
 #include <string_view>
 
 #include "common/error.h"
-#include "workflow/writer/document_lock.h"
-#include "workflow/writer/exported_text.h"
-#include "workflow/writer/flat_odt.h"
-#include "workflow/writer/text_document.h"
-#include "workflow/writer/text_file.h"
+#include "word/writer/document_lock.h"
+#include "word/writer/exported_text.h"
+#include "word/writer/flat_odt.h"
+#include "word/writer/text_document.h"
+#include "word/writer/text_file.h"
 
 namespace {
 

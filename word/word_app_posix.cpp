@@ -3,8 +3,8 @@
 #include "common/dynamic_library.h"
 #include "common/error.h"
 #include "common/fs.h"
-#include "workflow/word_app.h"
-#include "workflow/writer/writer_probe.h"
+#include "word/word_app.h"
+#include "tests/word/probe/writer_probe.h"
 
 namespace gs {
 

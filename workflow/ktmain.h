@@ -13,7 +13,7 @@
 #include "common/error.h"
 #include "formats/format_state.h"
 #include "formats/kt_library.h"
-#include "workflow/word_app.h"
+#include "word/word_app.h"
 
 namespace gs {
 

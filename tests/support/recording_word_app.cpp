@@ -6,9 +6,9 @@
 
 #include "common/file.h"
 #include "common/fs.h"
-#include "workflow/writer/text_document.h"
-#include "workflow/writer/text_file.h"
-#include "workflow/writer/word_error.h"
+#include "word/writer/text_document.h"
+#include "word/writer/text_file.h"
+#include "word/writer/word_error.h"
 
 namespace gs::testing {
 

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "common/error.h"
-#include "workflow/word_app.h"
+#include "word/word_app.h"
 
 namespace gs::testing {
 

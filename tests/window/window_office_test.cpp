@@ -8,7 +8,7 @@
 #include "tests/support/virtual_display.h"
 #include "tests/window/window_test_support.h"
 #include "tests/workflow/archive_text.h"
-#include "workflow/writer/writer_probe.h"
+#include "tests/word/probe/writer_probe.h"
 
 namespace gs {
 namespace {

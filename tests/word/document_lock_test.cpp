@@ -1,4 +1,4 @@
-#include "workflow/writer/document_lock.h"
+#include "word/writer/document_lock.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,8 +8,8 @@
 #include <fstream>
 
 #include "tests/support/test_folder.h"
-#include "workflow/writer/file_url.h"
-#include "workflow/writer/office_process.h"
+#include "word/writer/file_url.h"
+#include "word/writer/office_process.h"
 
 namespace gs::writer {
 namespace {

@@ -1,4 +1,4 @@
-#include "workflow/writer/exported_text.h"
+#include "word/writer/exported_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "workflow/writer/flat_odt.h"
+#include "word/writer/flat_odt.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "common/error.h"
-#include "workflow/word_app.h"
+#include "word/word_app.h"
 
 namespace gs::writer {
 namespace {

@@ -1,6 +1,6 @@
 // The office process and its profiles, with small shell scripts standing in
 // for the office.
-#include "workflow/writer/office_process.h"
+#include "word/writer/office_process.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,10 +1,10 @@
-#include "workflow/writer/text_document.h"
+#include "word/writer/text_document.h"
 
 #include <gtest/gtest.h>
 
 #include "common/error.h"
 #include "tests/support/test_folder.h"
-#include "workflow/word_app.h"
+#include "word/word_app.h"
 
 namespace gs::writer {
 namespace {

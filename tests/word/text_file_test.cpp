@@ -1,4 +1,4 @@
-#include "workflow/writer/text_file.h"
+#include "word/writer/text_file.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "common/error.h"
 #include "tests/support/test_folder.h"
-#include "workflow/word_app.h"
+#include "word/word_app.h"
 
 namespace gs::writer {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "common/fs.h"
 #include "tests/workflow/workflow_test_support.h"
-#include "workflow/word_app_win32.h"
+#include "word/com/word_app_win32.h"
 
 namespace gs {
 namespace {

@@ -8,9 +8,9 @@
 #include <chrono>
 
 #include "common/error.h"
-#include "tests/workflow/writer_test_support.h"
-#include "workflow/writer/document_lock.h"
-#include "workflow/writer/file_url.h"
+#include "tests/word/writer_test_support.h"
+#include "word/writer/document_lock.h"
+#include "word/writer/file_url.h"
 
 namespace gs::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/workflow/writer_test_support.h"
+#include "tests/word/writer_test_support.h"
 
 namespace gs::testing {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "tests/support/test_folder.h"
-#include "workflow/word_app.h"
-#include "workflow/writer/writer_probe.h"
+#include "word/word_app.h"
+#include "tests/word/probe/writer_probe.h"
 
 namespace gs::testing {
 

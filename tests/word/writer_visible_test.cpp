@@ -11,7 +11,7 @@
 
 #include "common/error.h"
 #include "tests/support/virtual_display.h"
-#include "tests/workflow/writer_test_support.h"
+#include "tests/word/writer_test_support.h"
 
 namespace gs::testing {
 namespace {

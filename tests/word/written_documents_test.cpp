@@ -1,4 +1,4 @@
-#include "workflow/writer/written_documents.h"
+#include "word/writer/written_documents.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "workflow/automation_win32.h"
+#include "word/com/automation_win32.h"
 
 #include <tlhelp32.h>
 

@@ -9,7 +9,7 @@
 // nobody has seen yet is then ended, found as the one process of Word's
 // program that its creation started. A Word that was shown is the user's and
 // is left running; so is one whose process could not be told apart.
-#include "workflow/word_app_win32.h"
+#include "word/com/word_app_win32.h"
 
 #include <cstdio>
 #include <deque>
@@ -391,10 +391,6 @@ std::unique_ptr<WordApp> CreateWordApp(const CLSID& applicationClass, const Word
                                            " seconds" + (ended ? "; it was ended" : ""));
   }
   return std::make_unique<ComWordApp>(std::move(session), std::move(*application));
-}
-
-std::unique_ptr<WordApp> CreateWordApp(const WordAppOptions& options) {
-  return CreateWordApp(kWordApplicationClass, options);
 }
 
 }  // namespace gs

@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 
-#include "workflow/automation_win32.h"
-#include "workflow/word_app.h"
+#include "word/com/automation_win32.h"
+#include "word/word_app.h"
 
 namespace gs {
 

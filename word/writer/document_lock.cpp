@@ -1,4 +1,4 @@
-#include "workflow/writer/document_lock.h"
+#include "word/writer/document_lock.h"
 
 #include <cstdio>
 #include <ctime>
@@ -8,8 +8,8 @@
 #include "common/error.h"
 #include "common/file.h"
 #include "common/fs.h"
-#include "workflow/writer/file_url.h"
-#include "workflow/writer/office_process.h"
+#include "word/writer/file_url.h"
+#include "word/writer/office_process.h"
 
 namespace gs::writer {
 

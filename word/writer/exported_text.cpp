@@ -1,8 +1,8 @@
-#include "workflow/writer/exported_text.h"
+#include "word/writer/exported_text.h"
 
 #include <algorithm>
 
-#include "workflow/writer/text_file.h"
+#include "word/writer/text_file.h"
 
 namespace gs::writer {
 

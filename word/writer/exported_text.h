@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "workflow/writer/text_document.h"
+#include "word/writer/text_document.h"
 
 namespace gs::writer {
 

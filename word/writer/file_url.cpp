@@ -1,4 +1,4 @@
-#include "workflow/writer/file_url.h"
+#include "word/writer/file_url.h"
 
 #include <filesystem>
 

@@ -1,11 +1,11 @@
-#include "workflow/writer/flat_odt.h"
+#include "word/writer/flat_odt.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "common/utf8.h"
-#include "workflow/word_app.h"
-#include "workflow/writer/word_error.h"
+#include "word/word_app.h"
+#include "word/writer/word_error.h"
 
 namespace gs::writer {
 

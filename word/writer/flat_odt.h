@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "workflow/writer/text_document.h"
+#include "word/writer/text_document.h"
 
 namespace gs::writer {
 

@@ -20,7 +20,7 @@
 #include <cstring>
 
 #include "common/error.h"
-#include "workflow/writer/office_process.h"
+#include "word/writer/office_process.h"
 
 namespace gs::writer {
 

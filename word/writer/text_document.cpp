@@ -1,10 +1,10 @@
-#include "workflow/writer/text_document.h"
+#include "word/writer/text_document.h"
 
 #include <algorithm>
 
 #include "common/utf8.h"
-#include "workflow/word_app.h"
-#include "workflow/writer/word_error.h"
+#include "word/word_app.h"
+#include "word/writer/word_error.h"
 
 namespace gs::writer {
 

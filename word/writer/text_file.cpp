@@ -1,12 +1,12 @@
-#include "workflow/writer/text_file.h"
+#include "word/writer/text_file.h"
 
 #include <algorithm>
 
 #include "common/file.h"
 #include "common/fs.h"
 #include "common/utf8.h"
-#include "workflow/word_app.h"
-#include "workflow/writer/word_error.h"
+#include "word/word_app.h"
+#include "word/writer/word_error.h"
 
 namespace gs::writer {
 

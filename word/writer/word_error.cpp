@@ -1,7 +1,7 @@
-#include "workflow/writer/word_error.h"
+#include "word/writer/word_error.h"
 
 #include "common/error.h"
-#include "workflow/word_app.h"
+#include "word/word_app.h"
 
 namespace gs::writer {
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "workflow/writer/text_document.h"
+#include "word/writer/text_document.h"
 
 namespace gs::writer {
 

@@ -1,4 +1,4 @@
-#include "workflow/writer/uno/office_connection.h"
+#include "word/writer/uno/office_connection.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -25,9 +25,9 @@
 
 #include "common/error.h"
 #include "common/file.h"
-#include "workflow/writer/document_lock.h"
-#include "workflow/writer/file_url.h"
-#include "workflow/writer/word_error.h"
+#include "word/writer/document_lock.h"
+#include "word/writer/file_url.h"
+#include "word/writer/word_error.h"
 
 #ifndef GLOSSMITH_OFFICE_PROGRAM_DIR
 #define GLOSSMITH_OFFICE_PROGRAM_DIR "/usr/lib/libreoffice/program"

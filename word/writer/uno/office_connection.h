@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "common/error.h"
-#include "workflow/word_app.h"
-#include "workflow/writer/office_process.h"
+#include "word/word_app.h"
+#include "word/writer/office_process.h"
 
 namespace gs::writer {
 

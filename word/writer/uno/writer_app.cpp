@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "common/file.h"
-#include "workflow/writer/file_url.h"
-#include "workflow/writer/text_file.h"
-#include "workflow/writer/uno/office_connection.h"
-#include "workflow/writer/uno/writer_document.h"
-#include "workflow/writer/word_error.h"
-#include "workflow/writer/writer_probe.h"
-#include "workflow/writer/written_documents.h"
+#include "word/writer/file_url.h"
+#include "word/writer/text_file.h"
+#include "word/writer/uno/office_connection.h"
+#include "word/writer/uno/writer_document.h"
+#include "word/writer/word_error.h"
+#include "tests/word/probe/writer_probe.h"
+#include "word/writer/written_documents.h"
 
 namespace gs::writer {
 

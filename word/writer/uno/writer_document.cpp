@@ -1,4 +1,4 @@
-#include "workflow/writer/uno/writer_document.h"
+#include "word/writer/uno/writer_document.h"
 
 #include <algorithm>
 #include <com/sun/star/awt/XTopWindow2.hpp>
@@ -39,12 +39,12 @@
 #include "common/file.h"
 #include "common/fs.h"
 #include "common/utf8.h"
-#include "workflow/writer/document_lock.h"
-#include "workflow/writer/file_url.h"
-#include "workflow/writer/flat_odt.h"
-#include "workflow/writer/text_file.h"
-#include "workflow/writer/word_error.h"
-#include "workflow/writer/written_documents.h"
+#include "word/writer/document_lock.h"
+#include "word/writer/file_url.h"
+#include "word/writer/flat_odt.h"
+#include "word/writer/text_file.h"
+#include "word/writer/word_error.h"
+#include "word/writer/written_documents.h"
 
 namespace gs::writer {
 

@@ -16,11 +16,11 @@
 #include <optional>
 #include <string>
 
-#include "workflow/word_app.h"
-#include "workflow/writer/exported_text.h"
-#include "workflow/writer/text_document.h"
-#include "workflow/writer/uno/office_connection.h"
-#include "workflow/writer/writer_probe.h"
+#include "word/word_app.h"
+#include "word/writer/exported_text.h"
+#include "word/writer/text_document.h"
+#include "word/writer/uno/office_connection.h"
+#include "tests/word/probe/writer_probe.h"
 
 namespace gs::writer {
 
