@@ -1,4 +1,4 @@
-#include "tools/impbig/archive_lock.h"
+#include "archive/archive_lock.h"
 
 #include "common/error.h"
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "common/error.h"
-#include "tools/impbig/archive_lock.h"
+#include "archive/archive_lock.h"
 
 namespace gs {
 

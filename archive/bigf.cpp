@@ -1,4 +1,4 @@
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +7,7 @@
 
 #include "common/error.h"
 #include "common/fs.h"
-#include "tools/impbig/refpack.h"
+#include "archive/refpack.h"
 
 namespace gs::bigf {
 

@@ -1,4 +1,4 @@
-#include "tools/impbig/refpack.h"
+#include "archive/refpack.h"
 
 #include <cstring>
 #include <string>

@@ -8,7 +8,7 @@
 #include "common/fs.h"
 #include "registry/bas_registry.h"
 #include "registry/reg_values.h"
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 
 namespace gs {
 

@@ -5,7 +5,7 @@
 #include "catalog/catalog.h"
 #include "common/error.h"
 #include "common/fs.h"
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 
 namespace gs {
 

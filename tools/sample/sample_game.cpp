@@ -7,7 +7,7 @@
 #include "catalog/header_refresh.h"
 #include "common/error.h"
 #include "common/fs.h"
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 #include "tools/install/program_folder.h"
 #include "tools/sample/sample_random.h"
 
