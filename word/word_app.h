@@ -7,12 +7,14 @@
 //   app.Selection().WholeStory();
 //   app.Selection().ConvertToTable(std::string(1, '\0'));
 //
-// Arguments are Word's numbers. Every failure is raised as a gs::Error with a
+// Only what the steps call is here, and only the argument values they pass
+// (Word's numbers); a value the steps never pass fails with
+// wderr::ValueOutOfRange. Every failure is raised as a gs::Error with a
 // Word-like number (see wderr), so that a caller can ignore the failures it
-// expects. CreateWordApp starts the real one: Microsoft Word through COM on
-// Windows (word_app_win32.cpp), LibreOffice Writer through a plugin loaded at
-// run time elsewhere (word_app_posix.cpp). Tests inject their own
-// (WordAppFactory).
+// expects. WordApps gives the real one: Microsoft Word through COM on
+// Windows (word_app_win32.cpp, com/), LibreOffice Writer through a plugin
+// loaded at run time elsewhere (word_app_posix.cpp, writer/uno/). Tests give
+// the steps their own (WordAppFactory).
 #pragma once
 
 #include <cstdint>
@@ -27,24 +29,15 @@ namespace gs {
 
 // Word's constants for the arguments the steps pass.
 namespace wd {
-inline constexpr int32_t OpenFormatAuto = 0;
-inline constexpr int32_t OpenFormatDocument = 1;
-inline constexpr int32_t OpenFormatText = 4;
 inline constexpr int32_t OpenFormatEncodedText = 5;
 inline constexpr int32_t EncodingUTF8 = 65001;  // msoEncodingUTF8
-inline constexpr int32_t OrientPortrait = 0;
 inline constexpr int32_t OrientLandscape = 1;
 inline constexpr int32_t FormatDocument = 0;
 inline constexpr int32_t FormatEncodedText = 7;
-inline constexpr int32_t CollapseEnd = 0;
 inline constexpr int32_t CollapseStart = 1;
-inline constexpr int32_t WithInTable = 12;
-inline constexpr int32_t StartOfRangeRowNumber = 13;
 inline constexpr int32_t EndOfRangeRowNumber = 14;
 inline constexpr int32_t Story = 6;
-inline constexpr int32_t WindowStateNormal = 0;
 inline constexpr int32_t WindowStateMaximize = 1;
-inline constexpr int32_t WindowStateMinimize = 2;
 }  // namespace wd
 
 // Numbers of the errors the word processor raises.
@@ -117,17 +110,20 @@ class WordDocument {
   virtual WordPageSetup& PageSetup() = 0;
   virtual WordTables& Tables() = 0;
   // Writes the document under fileName in fileFormat (wd::FormatDocument, or
-  // wd::FormatEncodedText with an encoding); the document then is that file.
-  virtual void SaveAs(const std::string& fileName, std::optional<int32_t> fileFormat = {},
-                      std::optional<int32_t> encoding = {}, std::optional<bool> allowSubstitutions = {}) = 0;
+  // wd::FormatEncodedText with wd::EncodingUTF8 and no substitutions); the
+  // document then is that file.
+  virtual void SaveAs(const std::string& fileName, int32_t fileFormat, std::optional<int32_t> encoding = {},
+                      std::optional<bool> allowSubstitutions = {}) = 0;
 };
 
 class WordDocuments {
  public:
   virtual ~WordDocuments() = default;
-  // Opens a file; it becomes the active document. confirmConversions false
-  // and noEncodingDialog true keep Word's format and encoding questions
-  // away; addToRecentFiles false keeps the file off Word's recent list.
+  // Opens a file; it becomes the active document. Without a format, a
+  // document as its file says; wd::OpenFormatEncodedText with
+  // wd::EncodingUTF8, a text file. confirmConversions false and
+  // noEncodingDialog true keep Word's format and encoding questions away;
+  // addToRecentFiles false keeps the file off Word's recent list.
   virtual WordDocument& Open(const std::string& fileName, std::optional<int32_t> format = {},
                              std::optional<int32_t> encoding = {},
                              std::optional<bool> confirmConversions = {},
@@ -142,11 +138,12 @@ class WordSelection {
   // Turns the selected lines into a table: one row per line, one cell per
   // field between one-character separators.
   virtual void ConvertToTable(const std::string& separator) = 0;
-  // Collapses the selection to its start (wd::CollapseStart) or end.
+  // Collapses the selection to its start (wd::CollapseStart).
   virtual void Collapse(int32_t direction) = 0;
   // Word's Information(type); wd::EndOfRangeRowNumber gives the table row at
   // the end of the selection, -1 outside a table.
   virtual int32_t Information(int32_t type) = 0;
+  // To the end of the whole text (wd::Story).
   virtual void EndKey(int32_t unit) = 0;
   virtual void TypeBackspace() = 0;
 };
@@ -158,14 +155,14 @@ class WordApp {
   virtual WordDocument& ActiveDocument() = 0;
   virtual WordSelection& Selection() = 0;
   virtual void SetVisible(bool visible) = 0;
+  // wd::WindowStateMaximize.
   virtual void SetWindowState(int32_t state) = 0;
   // Ends the application. With saveChanges true (wdSaveChanges) the open
   // documents are first saved in their own format; with false
-  // (wdDoNotSaveChanges) their changes are dropped; without an argument the
-  // application ends only when nothing is left unsaved. Returns once the
+  // (wdDoNotSaveChanges) their changes are dropped. Returns once the
   // application has let go of its documents (its process has ended), or
   // after a bounded wait for that, so that another one may open them.
-  virtual void Quit(std::optional<bool> saveChanges = {}) = 0;
+  virtual void Quit(bool saveChanges) = 0;
 };
 
 // How the real word processor is found and how long it may take. Word on
@@ -187,12 +184,16 @@ struct WordAppOptions {
   bool useDisplay = true;
 };
 
-// Starts a new, invisible word processor. Raises error 429 naming the program
-// when it cannot be started (on Windows with the failure's HRESULT).
-std::unique_ptr<WordApp> CreateWordApp(const WordAppOptions& options = {});
-
-// What the steps hold to start a word processor, so that tests can give them
-// another one.
+// What the steps hold to start a word processor: each call starts a new,
+// invisible application. Tests give the steps their own.
 using WordAppFactory = std::function<std::unique_ptr<WordApp>()>;
+
+// The real word processor, started with options at each call of the
+// factory. Its applications share what the word processor keeps between
+// them (Writer: the documents just written, so that the save-back step's
+// second application need not have the office read the first one's document
+// again); a fresh factory shares nothing. A call raises error 429 naming the
+// program when it cannot be started (on Windows with the failure's HRESULT).
+WordAppFactory WordApps(const WordAppOptions& options = {});
 
 }  // namespace gs

@@ -4,21 +4,19 @@
 #include "common/error.h"
 #include "common/fs.h"
 #include "word/word_app.h"
-#include "tests/word/probe/writer_probe.h"
 
 namespace gs {
 
 namespace {
 
-using CreateFunction = WordApp* (*)(const WordAppOptions*);
-using ProbeFunction = writer::WriterProbe* (*)(WordApp*);
+// The plugin's entry point (writer/uno/plugin.cpp).
+using AppsFunction = void (*)(const WordAppOptions*, WordAppFactory*);
 
 // The Writer plugin, loaded once and kept for the rest of the run: the
 // objects and errors it makes live on its code.
 struct WriterPlugin {
   DynamicLibrary library;
-  CreateFunction create = nullptr;
-  ProbeFunction probe = nullptr;
+  AppsFunction apps = nullptr;
   std::string problem;
 };
 
@@ -33,9 +31,8 @@ WriterPlugin* LoadWriterPlugin() {
       return plugin;
     }
   }
-  plugin->create = reinterpret_cast<CreateFunction>(plugin->library.Symbol("glossmith_create_writer_app"));
-  plugin->probe = reinterpret_cast<ProbeFunction>(plugin->library.Symbol("glossmith_writer_probe"));
-  if (plugin->create == nullptr) plugin->problem = name + " has no entry point glossmith_create_writer_app";
+  plugin->apps = reinterpret_cast<AppsFunction>(plugin->library.Symbol("glossmith_writer_apps"));
+  if (plugin->apps == nullptr) plugin->problem = name + " has no entry point glossmith_writer_apps";
   return plugin;
 }
 
@@ -46,22 +43,22 @@ WriterPlugin& Plugin() {
 
 }  // namespace
 
-std::unique_ptr<WordApp> CreateWordApp(const WordAppOptions& options) {
-  WriterPlugin& plugin = Plugin();
-  if (plugin.create == nullptr) {
-    RaiseRuntime(rt::CantCreateObject,
-                 "LibreOffice Writer (soffice.bin) could not be started: " + plugin.problem);
-  }
-  return std::unique_ptr<WordApp>(plugin.create(&options));
+WordAppFactory WordApps(const WordAppOptions& options) {
+  // The plugin is loaded at the first start, so that a program without
+  // LibreOffice runs until it needs the word processor; copies of the
+  // factory share its applications' memory.
+  auto apps = std::make_shared<WordAppFactory>();
+  return [options, apps]() -> std::unique_ptr<WordApp> {
+    if (!*apps) {
+      WriterPlugin& plugin = Plugin();
+      if (plugin.apps == nullptr) {
+        RaiseRuntime(rt::CantCreateObject,
+                     "LibreOffice Writer (soffice.bin) could not be started: " + plugin.problem);
+      }
+      plugin.apps(&options, apps.get());
+    }
+    return (*apps)();
+  };
 }
-
-namespace writer {
-
-WriterProbe* ProbeOf(WordApp& app) {
-  WriterPlugin& plugin = Plugin();
-  return plugin.probe == nullptr ? nullptr : plugin.probe(&app);
-}
-
-}  // namespace writer
 
 }  // namespace gs

@@ -3,8 +3,8 @@
 
 namespace gs {
 
-std::unique_ptr<WordApp> CreateWordApp(const WordAppOptions& options) {
-  return CreateWordApp(kWordApplicationClass, options);
+WordAppFactory WordApps(const WordAppOptions& options) {
+  return [options] { return CreateWordApp(kWordApplicationClass, options); };
 }
 
 }  // namespace gs

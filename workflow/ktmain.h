@@ -45,7 +45,7 @@ struct KTmain : CatalogPaths, FormatState {
   std::vector<std::string> QualityLines;
 
   // How the steps reach the outside: the word processor and the kt library.
-  WordAppFactory CreateWordApp = [] { return gs::CreateWordApp(); };
+  WordAppFactory CreateWordApp = WordApps();
   KtLibrary* Kt = &KtLibrary::Shared();
 };
 

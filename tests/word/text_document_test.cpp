@@ -32,7 +32,7 @@ TEST(TextDocumentTest, ConvertsTheWholeStoryToOneTableWithARowPerLine) {
   EXPECT_EQ(OnlyTable(d), expected);
   EXPECT_TRUE(d.Modified());
   // The new table's first cell is selected.
-  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 1);
+  EXPECT_EQ(d.EndRowNumber(), 1);
 }
 
 TEST(TextDocumentTest, SeparatorsMayBeAnyOneCharacter) {
@@ -93,7 +93,7 @@ TEST(TextDocumentTest, BackspaceDeletesOneCharacterOrJoinsParagraphs) {
   d.Backspace();  // the paragraph mark before
   EXPECT_EQ(d.Lines(), (std::vector<std::string>{"ab"}));
   d.WholeStory();
-  d.Collapse(wd::CollapseStart);
+  d.CollapseToStart();
   d.Backspace();  // nothing before the start
   EXPECT_EQ(d.Lines(), (std::vector<std::string>{"ab"}));
 
@@ -110,28 +110,23 @@ TEST(TextDocumentTest, BackspaceDeletesOneCharacterOrJoinsParagraphs) {
   EXPECT_EQ(all.Lines(), (std::vector<std::string>{""}));
 }
 
-TEST(TextDocumentTest, ACellIsSelectedWholeAndCollapsesToEitherEnd) {
+TEST(TextDocumentTest, ACellIsSelectedWholeAndCollapsesToItsStart) {
   TextDocument d({std::string("title"), Table{{{"r1", ""}, {"", ""}}}, Table{{{"x", "жук"}, {"y", ""}}}});
   EXPECT_EQ(d.TableRows(2), 2u);
   d.SelectCell(2, 1, 2);
   EXPECT_EQ(d.SelectionStart(), (Position{2, 0, 1, 0}));
   EXPECT_EQ(d.SelectionEnd(), (Position{2, 0, 1, 6}));
-  d.Collapse(wd::CollapseEnd);
-  EXPECT_EQ(d.SelectionStart(), (Position{2, 0, 1, 6}));
   d.SelectCell(1, 2, 1);
-  d.Collapse(wd::CollapseStart);
+  d.CollapseToStart();
   EXPECT_EQ(d.SelectionEnd(), (Position{1, 1, 0, 0}));
-  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), 2);
-  EXPECT_EQ(d.Information(wd::WithInTable), -1);
+  EXPECT_EQ(d.EndRowNumber(), 2);
   d.EndOfStory();  // after the tables
-  EXPECT_EQ(d.Information(wd::EndOfRangeRowNumber), -1);
-  EXPECT_EQ(d.Information(wd::WithInTable), 0);
+  EXPECT_EQ(d.EndRowNumber(), -1);
   for (const auto& [row, column] : {std::pair{0, 1}, std::pair{3, 1}, std::pair{1, 3}, std::pair{-1, 1}}) {
     EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.SelectCell(1, row, column); }), wderr::NoSuchMember)
         << row << "," << column;
   }
   EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.SelectCell(3, 1, 1); }), wderr::NoSuchMember);
-  EXPECT_EQ(gs::testing::ErrorNumberOf([&] { d.Information(1); }), wderr::ValueOutOfRange);
 }
 
 TEST(TextDocumentTest, SavedTextHasTableRowsJoinedByTabs) {
@@ -150,7 +145,7 @@ TEST(TextDocumentTest, TracksOrientationAndChanges) {
   EXPECT_TRUE(d.Modified());
   d.SetModified(false);
   d.WholeStory();
-  d.Collapse(wd::CollapseEnd);
+  d.CollapseToStart();
   EXPECT_FALSE(d.Modified());
 }
 

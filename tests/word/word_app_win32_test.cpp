@@ -546,7 +546,7 @@ TEST(WordAutomation, AWordThatCannotBeCreatedIs429WithTheHresult) {
   // Twice: the apartment of the first attempt is gone before the second.
   for (int attempt = 0; attempt < 2; ++attempt) {
     try {
-      CreateWordApp();
+      WordApps()();
       FAIL() << "Word was created";
     } catch (const Error& e) {
       EXPECT_EQ(e.Number(), rt::CantCreateObject);

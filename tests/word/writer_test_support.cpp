@@ -1,5 +1,7 @@
 #include "tests/word/writer_test_support.h"
 
+#include <stdexcept>
+
 namespace gs::testing {
 
 WordAppOptions WriterTest::Options() {
@@ -12,12 +14,12 @@ WordAppOptions WriterTest::Options() {
 }
 
 std::unique_ptr<WordApp> WriterTest::Start(const WordAppOptions& options) {
-  return CreateWordApp(options);
+  return writer_.Apps(options)();
 }
 
-writer::WriterProbe& WriterTest::Probe(WordApp& app) {
-  writer::WriterProbe* probe = writer::ProbeOf(app);
-  if (probe == nullptr) throw std::runtime_error("not the Writer word processor");
+WriterProbe& WriterTest::Probe(WordApp& app) {
+  WriterProbe* probe = ProbeOf(app);
+  if (probe == nullptr) throw std::runtime_error("not an application of the tests' Writer plugin");
   return *probe;
 }
 

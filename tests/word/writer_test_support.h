@@ -3,11 +3,12 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/test_folder.h"
-#include "word/word_app.h"
 #include "tests/word/probe/writer_probe.h"
+#include "word/word_app.h"
 
 namespace gs::testing {
 
@@ -16,8 +17,10 @@ namespace gs::testing {
 class WriterTest : public FolderTest {
  protected:
   static WordAppOptions Options();
+  // An application of the tests' plugin (see ProbeOf). The applications of
+  // a test share what they write, as the program's do.
   std::unique_ptr<WordApp> Start(const WordAppOptions& options = Options());
-  static writer::WriterProbe& Probe(WordApp& app);
+  static WriterProbe& Probe(WordApp& app);
 
   // A text file as the converters write it: "left NUL right CR LF" per row.
   static std::string TextFile(const std::vector<std::pair<std::string, std::string>>& rows);
@@ -31,6 +34,9 @@ class WriterTest : public FolderTest {
   // Open, ConvertToText, EndKey, TypeBackspace, SaveAs, Quit: the text taken
   // back from a document by a fresh word processor.
   void TakeBack(const std::string& docPath, const std::string& textPath);
+
+ private:
+  ProbedWriter writer_;
 };
 
 }  // namespace gs::testing

@@ -243,10 +243,10 @@ class ComDocument final : public WordDocument, public ComObject {
   WordTables& Tables() override {
     return session.Keep<ComTables>("Document.Tables", [this] { return object.Object("Tables"); });
   }
-  void SaveAs(const std::string& fileName, std::optional<int32_t> fileFormat, std::optional<int32_t> encoding,
+  void SaveAs(const std::string& fileName, int32_t fileFormat, std::optional<int32_t> encoding,
               std::optional<bool> allowSubstitutions) override {
     std::vector<Argument> arguments{{"FileName", Variant(fileName)}};
-    AddIfGiven(arguments, "FileFormat", fileFormat);
+    arguments.push_back({"FileFormat", Variant(fileFormat)});
     AddIfGiven(arguments, "Encoding", encoding);
     AddIfGiven(arguments, "AllowSubstitutions", allowSubstitutions);
     session.Holds(fileName);
@@ -335,9 +335,8 @@ class ComWordApp final : public WordApp {
     session_->Call("WindowState", Length::Short,
                    [s = session_.get(), state] { s->application.Put("WindowState", Variant(state)); });
   }
-  void Quit(std::optional<bool> saveChanges) override {
-    std::vector<Argument> arguments;
-    AddIfGiven(arguments, "SaveChanges", saveChanges);
+  void Quit(bool saveChanges) override {
+    const std::vector<Argument> arguments{{"SaveChanges", Variant(saveChanges)}};
     session_->Call("Quit", Length::Long,
                    [s = session_.get(), arguments] { s->application.Call("Quit", arguments); });
     session_->LetGo();

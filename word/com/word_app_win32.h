@@ -14,7 +14,7 @@ inline constexpr CLSID kWordApplicationClass = {
     0x000209FF, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // A new Word of the given class (a local server): kWordApplicationClass for
-// Word itself, as CreateWordApp does.
+// Word itself, as WordApps does.
 std::unique_ptr<WordApp> CreateWordApp(const CLSID& applicationClass, const WordAppOptions& options);
 
 // The WordApp over an Application object that make gives (a test's own,

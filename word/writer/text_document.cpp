@@ -187,24 +187,12 @@ void TextDocument::SelectCell(int32_t index, int32_t row, int32_t column) {
   end_ = Position{block, r, c, rows[r][c].size()};
 }
 
-void TextDocument::Collapse(int32_t direction) {
-  if (direction == wd::CollapseStart) {
-    end_ = start_;
-  } else {
-    start_ = end_;
-  }
+void TextDocument::CollapseToStart() {
+  end_ = start_;
 }
 
-int32_t TextDocument::Information(int32_t type) const {
-  const auto rowOf = [&](const Position& p) {
-    return IsParagraph(blocks_[p.block]) ? -1 : static_cast<int32_t>(p.row + 1);
-  };
-  switch (type) {
-    case wd::WithInTable: return rowOf(end_) > 0 ? -1 : 0;
-    case wd::StartOfRangeRowNumber: return rowOf(start_);
-    case wd::EndOfRangeRowNumber: return rowOf(end_);
-    default: RaiseWordError(wderr::ValueOutOfRange, "Information type " + std::to_string(type));
-  }
+int32_t TextDocument::EndRowNumber() const {
+  return IsParagraph(blocks_[end_.block]) ? -1 : static_cast<int32_t>(end_.row + 1);
 }
 
 std::vector<std::string> TextDocument::Lines() const {

@@ -66,11 +66,10 @@ class TextDocument {
   size_t TableRows(int32_t index) const;
   // Selects the text of a cell of table number index (row and column from 1).
   void SelectCell(int32_t index, int32_t row, int32_t column);
-  // Collapses the selection to its start (wd::CollapseStart) or its end.
-  void Collapse(int32_t direction);
-  // Word's Information for wd::WithInTable, StartOfRangeRowNumber and
-  // EndOfRangeRowNumber.
-  int32_t Information(int32_t type) const;
+  void CollapseToStart();
+  // The table row (from 1) at the end of the selection, -1 outside a table
+  // (Word's Information(wdEndOfRangeRowNumber)).
+  int32_t EndRowNumber() const;
 
   // The document as Word writes it to a text file: one line per paragraph,
   // one per table row with its cells joined by tabs.

@@ -43,9 +43,4 @@ void WrittenDocuments::Forget() {
   blocks_.reset();
 }
 
-WrittenDocuments& WrittenDocuments::Instance() {
-  static WrittenDocuments* documents = new WrittenDocuments;
-  return *documents;
-}
-
 }  // namespace gs::writer

@@ -3,7 +3,8 @@
 // opened again by the next one; when the file still holds exactly the bytes
 // that were written (same size, same content hash), its text is taken from
 // here instead of having the office load the whole file and hand its text
-// back (the two slowest things the office does with a big table).
+// back (the two slowest things the office does with a big table). The
+// applications of one word processor share one (word_app.h, WordApps).
 #pragma once
 
 #include <cstdint>
@@ -23,9 +24,6 @@ class WrittenDocuments {
   // unmodified, its selection at the start.
   std::optional<TextDocument> Recall(const std::string& path);
   void Forget();
-
-  // The one memory of this process.
-  static WrittenDocuments& Instance();
 
  private:
   struct Fingerprint {

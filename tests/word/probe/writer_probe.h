@@ -1,16 +1,17 @@
-// A narrow look into the real word processor behind a WordApp, for tests and
-// benchmarks: what the office holds, as it holds it, read and changed through
-// the same connection. The program itself never uses it.
+// A narrow look into the real LibreOffice Writer behind a WordApp, for tests
+// and benchmarks: what the office holds, as it holds it, read and changed
+// through the same connection. It comes with a Writer plugin of the tests'
+// own (libglossmith_writer_probe.so: the shipped plugin's objects and this
+// probe), whose applications it sees into; the shipped plugin has none.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-namespace gs {
-class WordApp;
-}
+#include "word/word_app.h"
 
-namespace gs::writer {
+namespace gs::testing {
 
 struct PageSize {
   int32_t width = 0;  // 1/100 mm
@@ -45,7 +46,20 @@ class WriterProbe {
   virtual void LoadAndStore(const std::string& source, const std::string& target) = 0;
 };
 
-// The probe of a WordApp made by CreateWordApp; nullptr for any other.
+// The word processor of the tests' plugin. Its applications share what they
+// write, as those of WordApps do, whatever options each was started with; a
+// fresh ProbedWriter shares nothing.
+class ProbedWriter {
+ public:
+  ProbedWriter();
+  // Starts applications with options.
+  WordAppFactory Apps(const WordAppOptions& options);
+
+ private:
+  std::shared_ptr<void> written_;
+};
+
+// The probe of an application that a ProbedWriter started; nullptr for any other.
 WriterProbe* ProbeOf(WordApp& app);
 
-}  // namespace gs::writer
+}  // namespace gs::testing

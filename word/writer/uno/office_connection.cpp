@@ -355,10 +355,6 @@ void OfficeConnection::RaiseFromCurrent(std::string_view what) {
   RaiseWordError(wderr::CommandFailed, std::string(what) + (message.empty() ? "" : ": " + message));
 }
 
-int OfficeConnection::Pid() {
-  return process_->Running() ? process_->Pid() : 0;
-}
-
 void OfficeConnection::ClearStaleLock(const std::string& path) {
   ClearStaleDocumentLock(path, profile_.Root(), profile_.Folder());
 }

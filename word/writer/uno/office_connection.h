@@ -97,7 +97,6 @@ class OfficeConnection {
   // False once the office has ended or the connection broke.
   bool Connected();
   [[noreturn]] void RaiseGone(std::string_view what);
-  int Pid();
   // Removes a lock file that an office of ours left beside path.
   void ClearStaleLock(const std::string& path);
   // A new file name in the profile's exchange folder.
