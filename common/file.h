@@ -84,10 +84,6 @@ class File {
   void Sync();
   void Close();
 
-  // Number of File handles open in this process; the error report's promise
-  // that no file stays open is checked through it.
-  static int OpenCount() noexcept;
-
  private:
   friend File AdoptNative(intptr_t handle, std::string path);
   static File Adopt(intptr_t handle, std::string path);
