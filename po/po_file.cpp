@@ -8,11 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <random>
 
 #include "common/error.h"
 #include "common/file.h"
-#include "common/fs.h"
+#include "common/text.h"
 #include "formats/format_errors.h"
 
 namespace gs {
@@ -142,19 +141,6 @@ void CheckCharset(const std::string& path, const std::string& header) {
                                            : "its charset is " + charset + "; UTF-8 is needed");
 }
 
-// Creates an empty file beside path under a name of its own; returns the name.
-std::string ClaimTempBeside(const std::string& path) {
-  std::random_device random;
-  for (int attempt = 0;; ++attempt) {
-    const std::string temp = path + ".~po" + std::to_string(random() % 1000000);
-    if (std::FILE* f = std::fopen(temp.c_str(), "wx")) {
-      std::fclose(f);
-      return temp;
-    }
-    if (errno != EEXIST || attempt == 100) RaiseFileError(errno, path);
-  }
-}
-
 }  // namespace
 
 void WritePoFile(const std::string& path, const PoCatalog& catalog) {
@@ -177,8 +163,8 @@ void WritePoFile(const std::string& path, const PoCatalog& catalog) {
       po_message_insert(it.get(), message);
     }
   }
-  const std::string temp = ClaimTempBeside(path);
-  try {
+  // libgettextpo writes the file itself, by name.
+  WriteFileByName(path, [&](const std::string& temp) {
     ProblemScope problems(/*writing*/ true);
     {
       const ByteWiseText byteWise("OLD_PO_FILE_OUTPUT");
@@ -188,12 +174,7 @@ void WritePoFile(const std::string& path, const PoCatalog& catalog) {
       }
     }
     problems.RaiseIfFound(path);
-    File(temp, File::Mode::ReadWrite).Sync();
-    ReplaceFile(temp, path, Durability::Lasting);
-  } catch (...) {
-    std::remove(temp.c_str());
-    throw;
-  }
+  });
 }
 
 PoCatalog ReadPoFile(const std::string& path) {
@@ -213,7 +194,7 @@ PoCatalog ReadPoFile(const std::string& path) {
     while (po_message_t message = po_next_message(it.get())) {
       if (po_message_is_obsolete(message)) continue;
       if (std::string_view(*domain) != "messages") {
-        RaiseUnknownFormat(path, "it holds messages of the domain \"" + std::string(*domain) + "\"");
+        RaiseUnknownFormat(path, "it holds messages of the domain " + Quoted(*domain));
       }
       const char* context = po_message_msgctxt(message);
       const char* id = po_message_msgid(message);
