@@ -1,3 +1,5 @@
+// Writing an archive anew, and changing one so that a kill at any moment
+// leaves every entry whole.
 #include "archive/bigf.h"
 
 #include <algorithm>
@@ -5,41 +7,23 @@
 #include <functional>
 #include <numeric>
 
+#include "archive/bigf_index.h"
+#include "archive/refpack.h"
 #include "common/error.h"
 #include "common/fs.h"
-#include "archive/refpack.h"
+#include "common/text.h"
 
 namespace gs::bigf {
 
 namespace {
 
-// An index record: offset, size, then at least the zero byte of its name.
-constexpr size_t kRecordFixedSize = 8;
-constexpr size_t kMinRecordSize = kRecordFixedSize + 1;
 constexpr size_t kCopyBlock = 1 << 20;
-// The index is read in blocks from this size on, doubling, so that memory
-// follows the index found and not a header length or count that claims more.
-constexpr size_t kFirstIndexBlock = 64 << 10;
-// More bytes than this between index and data are not a packer's marker or
-// padding but space no entry uses; they are not kept.
-constexpr size_t kMaxGap = 64 << 10;
 // A write that stays within one sector cannot be torn, neither by a kill
 // (page-cache writes split only at page boundaries) nor by a power loss.
 constexpr uint64_t kSectorSize = 512;
-// Alignments of data that archives keep: CD sectors and words.
-constexpr uint32_t kSectorAlignment = 2048;
-constexpr uint32_t kWordAlignment = 4;
 // Archives up to this size are kept without dead space at every finish;
 // larger ones are compacted once a quarter of them is dead.
 constexpr uint64_t kSmallArchive = 1u << 20;
-
-uint32_t GetBE32(const uint8_t* p) {
-  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
-}
-
-uint32_t GetLE32(const uint8_t* p) {
-  return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | uint32_t{p[0]};
-}
 
 void PutBE32(uint8_t* p, uint64_t v) {
   for (int i = 3; i >= 0; --i, v >>= 8) p[i] = static_cast<uint8_t>(v);
@@ -58,17 +42,6 @@ void PutTotalSize(uint8_t* p, SizeOrder order, uint64_t total) {
   }
 }
 
-std::string Quoted(std::string_view s) {
-  std::string q;
-  q.reserve(s.size() + 2);
-  return q.append(1, '"').append(s).append(1, '"');
-}
-
-[[noreturn]] void RaiseDamaged(std::string_view archivePath, const std::string& fault) {
-  Raise(rt::UnknownDataFormat,
-        "The archive " + Quoted(archivePath) + " is damaged or not a BIGF archive: " + fault + ".");
-}
-
 [[noreturn]] void RaiseTooLarge(std::string_view archivePath) {
   Raise(rt::Overflow, "The archive " + Quoted(archivePath) +
                           " would grow past 4 GiB, the most its 32-bit offsets can address.");
@@ -78,20 +51,6 @@ void CheckName(std::string_view name) {
   if (name.empty() || name.find('\0') != std::string_view::npos) {
     Raise(rt::BadFileNameOrNumber, "The entry name " + Quoted(name) + " is empty or holds a zero byte.");
   }
-}
-
-unsigned char LowerAscii(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-bool NameLess(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
-}
-
-uint64_t AlignUp(uint64_t v, uint32_t alignment) {
-  return (v + alignment - 1) / alignment * alignment;
 }
 
 // Calls put with consecutive blocks of size bytes of `from`, from offset on.
@@ -105,158 +64,6 @@ void CopyBlocks(const File& from, uint64_t offset, uint64_t size,
     offset += n;
     size -= n;
   }
-}
-
-// Parses the fixed header and the index from head, the first bytes of an
-// archive of fileSize bytes. Returns false when the index goes on past head
-// but may still lie inside the file: the caller reads more and asks again.
-bool ParseHead(std::span<const uint8_t> head, uint64_t fileSize, std::string_view archivePath, Index& index) {
-  if (fileSize < kHeaderSize || head.size() < kHeaderSize) {
-    RaiseDamaged(archivePath, "it is shorter than the 16-byte header");
-  }
-  index = Index{};
-  index.Kept.Magic.assign(reinterpret_cast<const char*>(head.data()), 4);
-  if (index.Kept.Magic != "BIGF" && index.Kept.Magic != "BIG4") {
-    RaiseDamaged(archivePath, "it does not begin with BIGF or BIG4");
-  }
-  const uint32_t count = GetBE32(&head[8]);
-  index.HeaderLength = GetBE32(&head[12]);
-  const std::string length = std::to_string(index.HeaderLength);
-  if (index.HeaderLength < kHeaderSize) {
-    RaiseDamaged(archivePath, "its header length " + length + " is shorter than the header itself");
-  }
-  if (index.HeaderLength > fileSize) {
-    RaiseDamaged(archivePath, "its header length " + length + " runs past the end of the file");
-  }
-  const size_t end = index.HeaderLength;
-  if (count > (end - kHeaderSize) / kMinRecordSize) {
-    RaiseDamaged(archivePath,
-                 "its " + std::to_string(count) + " entries cannot fit in a header of " + length + " bytes");
-  }
-  const size_t have = std::min(end, head.size());
-  // A damaged count can still be large; memory follows the records found.
-  index.Entries.reserve(std::min<uint32_t>(count, 1u << 16));
-  size_t pos = kHeaderSize;
-  for (uint32_t i = 0; i < count; ++i) {
-    if (end - pos < kMinRecordSize) RaiseDamaged(archivePath, "the index runs past the header length");
-    if (have - pos < kMinRecordSize) return false;
-    Entry e;
-    e.RecordOffset = static_cast<uint32_t>(pos);
-    e.Offset = GetBE32(&head[pos]);
-    e.Size = GetBE32(&head[pos + 4]);
-    const uint8_t* name = &head[pos + kRecordFixedSize];
-    const auto* zero = static_cast<const uint8_t*>(std::memchr(name, 0, have - pos - kRecordFixedSize));
-    if (zero == nullptr) {
-      if (have < end) return false;
-      RaiseDamaged(archivePath, "the name of entry " + std::to_string(i + 1) + " has no closing zero byte");
-    }
-    e.Name.assign(reinterpret_cast<const char*>(name), static_cast<size_t>(zero - name));
-    if (uint64_t{e.Offset} + e.Size > fileSize) {
-      RaiseDamaged(archivePath, "the data of entry " + std::to_string(i + 1) + " " + Quoted(e.Name) + " (" +
-                                    std::to_string(e.Size) + " bytes at offset " + std::to_string(e.Offset) +
-                                    ") runs past the end of the file");
-    }
-    pos = static_cast<size_t>(zero - head.data()) + 1;
-    index.Entries.push_back(std::move(e));
-  }
-  index.IndexEnd = static_cast<uint32_t>(pos);
-  return true;
-}
-
-// The boundary that the data of every entry holding any starts on: CD
-// sectors, words, or none; new data goes there too.
-uint32_t DataAlignment(const std::vector<Entry>& entries) {
-  const auto on = [&entries](uint32_t alignment) {
-    return std::all_of(entries.begin(), entries.end(),
-                       [alignment](const Entry& e) { return e.Size == 0 || e.Offset % alignment == 0; });
-  };
-  if (std::none_of(entries.begin(), entries.end(), [](const Entry& e) { return e.Size > 0; })) return 1;
-  return on(kSectorAlignment) ? kSectorAlignment : on(kWordAlignment) ? kWordAlignment : 1;
-}
-
-// Where the first data lies: the lowest offset of an entry holding data, or
-// the end of the file (where empty entries point) when none holds any.
-uint64_t DataStartOf(const Index& index, uint64_t fileSize) {
-  uint64_t start = std::min(fileSize, kMaxArchiveSize);
-  for (const Entry& e : index.Entries) {
-    if (e.Size > 0) start = std::min<uint64_t>(start, e.Offset);
-  }
-  return std::max<uint64_t>(start, index.IndexEnd);
-}
-
-// The bytes between index and data that are kept: none when there are more
-// than a marker or padding could take.
-uint64_t KeptGapLength(const Index& index) {
-  const uint64_t gap = index.DataStart - index.IndexEnd;
-  return gap <= kMaxGap ? gap : 0;
-}
-
-// Reads the archive's conventions off its header, its index and the bytes
-// between index and data (see KeptGapLength).
-void TakeConventions(Index& index, std::span<const uint8_t> header, std::span<const uint8_t> gap,
-                     uint64_t fileSize) {
-  Conventions& kept = index.Kept;
-  kept.Alignment = DataAlignment(index.Entries);
-
-  // The order in which the field reads as the file's size; a field left
-  // stale by a killed replacement reads nearest to it in its own order.
-  const uint32_t big = GetBE32(&header[4]);
-  const uint32_t little = GetLE32(&header[4]);
-  const auto distance = [fileSize](uint32_t v) { return v > fileSize ? v - fileSize : fileSize - v; };
-  if (little == 0) {
-    kept.TotalSize = SizeOrder::Zero;
-  } else {
-    kept.TotalSize =
-        big != little && distance(big) < distance(little) ? SizeOrder::BigEndian : SizeOrder::LittleEndian;
-  }
-  index.TotalSize = kept.TotalSize == SizeOrder::BigEndian ? big : little;
-
-  // In an aligned archive, NUL bytes that open the gap may be padding up to
-  // the first data: as many as alignment would lay anew are left out.
-  size_t padding = 0;
-  if (kept.Alignment > 1) {
-    const size_t zeros = static_cast<size_t>(
-        std::find_if(gap.begin(), gap.end(), [](uint8_t b) { return b != 0; }) - gap.begin());
-    for (size_t k = std::min<size_t>(zeros, kept.Alignment - 1); k > 0; --k) {
-      if (AlignUp(index.IndexEnd + gap.size() - k, kept.Alignment) == index.DataStart) {
-        padding = k;
-        break;
-      }
-    }
-  }
-  kept.Gap.assign(gap.begin() + static_cast<std::ptrdiff_t>(padding), gap.end());
-
-  using Base = HeaderLengthRule::Base;
-  const int64_t length = index.HeaderLength;
-  const int64_t dataStart = index.DataStart;
-  if (dataStart > index.IndexEnd && (length == dataStart || length + 1 == dataStart)) {
-    kept.HeaderLength = {Base::DataStart, length - dataStart};
-  } else if (dataStart == index.IndexEnd && length == dataStart && kept.Alignment > 1) {
-    // An aligned archive whose index happened to end on a boundary: the
-    // header length of such archives is the first data offset.
-    kept.HeaderLength = {Base::DataStart, 0};
-  } else {
-    kept.HeaderLength = {Base::IndexEnd, length - index.IndexEnd};
-  }
-}
-
-Index ReadIndex(const File& archive, std::string_view archivePath) {
-  const uint64_t fileSize = archive.Size();
-  Bytes head(static_cast<size_t>(std::min<uint64_t>(fileSize, kFirstIndexBlock)));
-  head.resize(archive.ReadAt(0, head.data(), head.size()));
-  Index index;
-  while (!ParseHead(head, fileSize, archivePath, index)) {
-    // The header length is inside the file, or ParseHead would have refused it.
-    const size_t more = std::min<size_t>(index.HeaderLength, head.size() * 2);
-    const size_t had = head.size();
-    head.resize(more);
-    archive.ReadExactAt(had, head.data() + had, more - had);
-  }
-  index.DataStart = static_cast<uint32_t>(DataStartOf(index, fileSize));
-  Bytes gap(static_cast<size_t>(KeptGapLength(index)));
-  archive.ReadExactAt(index.IndexEnd, gap.data(), gap.size());
-  TakeConventions(index, head, gap, fileSize);
-  return index;
 }
 
 // Where one entry's bytes come from when an archive is written: memory, or
@@ -359,10 +166,11 @@ void WriteArchive(AtomicFile& out, std::string_view archivePath, const Conventio
 // Where a new entry goes: in name order when the index is sorted by name
 // (the game may look names up by halving), otherwise at the end.
 size_t InsertPosition(const std::vector<Entry>& entries, std::string_view name) {
-  const auto less = [](const Entry& a, const Entry& b) { return NameLess(a.Name, b.Name); };
+  const auto less = [](const Entry& a, const Entry& b) { return LessIgnoringAsciiCase(a.Name, b.Name); };
   if (!std::is_sorted(entries.begin(), entries.end(), less)) return entries.size();
-  const auto it = std::lower_bound(entries.begin(), entries.end(), name,
-                                   [](const Entry& e, std::string_view n) { return NameLess(e.Name, n); });
+  const auto it =
+      std::lower_bound(entries.begin(), entries.end(), name,
+                       [](const Entry& e, std::string_view n) { return LessIgnoringAsciiCase(e.Name, n); });
   return static_cast<size_t>(it - entries.begin());
 }
 
@@ -439,41 +247,6 @@ void ReplaceInPlace(File& archive, const Index& index, const Entry& old, const F
 
 }  // namespace
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
-const Entry* Index::Find(std::string_view name) const {
-  for (const Entry& e : Entries) {
-    if (SameName(e.Name, name)) return &e;
-  }
-  return nullptr;
-}
-
-Index ParseIndex(std::span<const uint8_t> archive, std::string_view archivePath) {
-  Index index;
-  if (!ParseHead(archive, archive.size(), archivePath, index)) {
-    RaiseDamaged(archivePath, "the index runs past the end of the file");
-  }
-  index.DataStart = static_cast<uint32_t>(DataStartOf(index, archive.size()));
-  TakeConventions(index, archive, archive.subspan(index.IndexEnd, KeptGapLength(index)), archive.size());
-  return index;
-}
-
-Reader::Reader(const std::string& path) : file_(path, File::Mode::Read), index_(ReadIndex(file_, path)) {}
-
-const Entry& Reader::Get(std::string_view name) const {
-  if (const Entry* e = index_.Find(name)) return *e;
-  Raise(rt::FileNotFound, "The archive " + Quoted(file_.Path()) + " holds no entry " + Quoted(name) + ".");
-}
-
-Bytes Reader::Read(const Entry& entry) const {
-  Bytes data(entry.Size);
-  file_.ReadExactAt(entry.Offset, data.data(), data.size());
-  return data;
-}
-
 void Create(const std::string& path, std::span<const NewEntry> entries, std::string_view magic,
             std::span<const uint8_t> trailer) {
   if (magic != "BIGF" && magic != "BIG4") {
@@ -488,8 +261,8 @@ void Create(const std::string& path, std::span<const NewEntry> entries, std::str
   std::vector<std::string_view> names;
   names.reserve(entries.size());
   for (const NewEntry& e : entries) names.push_back(e.Name);
-  std::sort(names.begin(), names.end(), NameLess);
-  const auto twin = std::adjacent_find(names.begin(), names.end(), SameName);
+  std::sort(names.begin(), names.end(), LessIgnoringAsciiCase);
+  const auto twin = std::adjacent_find(names.begin(), names.end(), SameIgnoringAsciiCase);
   if (twin != names.end()) {
     Raise(rt::FileAlreadyExists, "The archive " + Quoted(path) + " cannot hold two entries named " +
                                      Quoted(*twin) + " (letter case aside).");

@@ -84,9 +84,6 @@ struct Index {
   const Entry* Find(std::string_view name) const;
 };
 
-// True when the names are equal apart from ASCII letter case.
-bool SameName(std::string_view a, std::string_view b);
-
 // Parses header and index from a whole archive in memory. Raises error 7777
 // naming archivePath for anything that does not follow the layout.
 Index ParseIndex(std::span<const uint8_t> archive, std::string_view archivePath);

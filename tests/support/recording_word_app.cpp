@@ -114,7 +114,7 @@ std::string Bool(bool value) {
 
 }  // namespace
 
-std::string Quoted(const std::string& text) {
+std::string ArgumentText(const std::string& text) {
   return "\"" + Escape(text) + "\"";
 }
 
@@ -209,7 +209,7 @@ class WordScript::App final : public WordApp,
   WordDocument& Open(const std::string& fileName, std::optional<int32_t> format,
                      std::optional<int32_t> encoding, std::optional<bool> confirmConversions,
                      std::optional<bool> addToRecentFiles, std::optional<bool> noEncodingDialog) override {
-    std::vector<std::string> args{Quoted(fileName)};
+    std::vector<std::string> args{ArgumentText(fileName)};
     if (format) args.push_back(Number(*format));
     if (encoding) args.push_back(Number(*encoding));
     if (confirmConversions) args.push_back("ConfirmConversions:=" + Bool(*confirmConversions));
@@ -228,7 +228,7 @@ class WordScript::App final : public WordApp,
   WordTables& Tables() override { return *this; }
   void SaveAs(const std::string& fileName, int32_t fileFormat, std::optional<int32_t> encoding,
               std::optional<bool> allowSubstitutions) override {
-    std::vector<std::string> args{Quoted(fileName), Number(fileFormat)};
+    std::vector<std::string> args{ArgumentText(fileName), Number(fileFormat)};
     if (encoding) args.push_back(Number(*encoding));
     if (allowSubstitutions) args.push_back(Bool(*allowSubstitutions));
     Record("Document.SaveAs", args);
@@ -250,7 +250,7 @@ class WordScript::App final : public WordApp,
     return *this;
   }
   void ConvertToText(const std::string& separator) override {
-    Record("Table.ConvertToText", {Quoted(separator)});
+    Record("Table.ConvertToText", {ArgumentText(separator)});
     Active().document.ConvertToText(table_, separator);
   }
   WordRows& Rows() override { return *this; }
@@ -274,7 +274,7 @@ class WordScript::App final : public WordApp,
     Active().document.WholeStory();
   }
   void ConvertToTable(const std::string& separator) override {
-    Record("Selection.ConvertToTable", {Quoted(separator)});
+    Record("Selection.ConvertToTable", {ArgumentText(separator)});
     Active().document.ConvertToTable(separator);
   }
   void Collapse(int32_t direction) override {

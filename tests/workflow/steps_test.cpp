@@ -20,8 +20,8 @@ namespace gs {
 namespace {
 
 using test::ReadBytes;
+using testing::ArgumentText;
 using testing::EditKeptDocument;
-using testing::Quoted;
 using testing::WordScript;
 namespace fs = std::filesystem;
 
@@ -125,12 +125,12 @@ TEST_F(StepsTest, EditInWordBuildsTheDocumentWithTheWordCallsInOrder) {
   EditInWord(m_, window_);
   const std::vector<std::string> expected = {
       "create",
-      "Documents.Open(" + Quoted(m_.TextFilePath) +
+      "Documents.Open(" + ArgumentText(m_.TextFilePath) +
           ", 5, 65001, ConfirmConversions:=false, AddToRecentFiles:=false, NoEncodingDialog:=true)",
       "PageSetup.Orientation = 1",
       "Selection.WholeStory()",
       "Selection.ConvertToTable(\"\\0\")",
-      "Document.SaveAs(" + Quoted(m_.DocumentPath) + ", 0)",
+      "Document.SaveAs(" + ArgumentText(m_.DocumentPath) + ", 0)",
       "Tables.Item(1)",
       "Table.Rows.Count()",
       "Table.Cell(17, 1)",
@@ -157,7 +157,7 @@ TEST_F(StepsTest, EditInWordReopensTheKeptDocumentAtTheRememberedLine) {
   EditInWord(m_, window_);
   const std::vector<std::string> expected = {
       "create",
-      "Documents.Open(" + Quoted(m_.DocumentPath) + ")",
+      "Documents.Open(" + ArgumentText(m_.DocumentPath) + ")",
       "Tables.Item(1)",
       "Table.Rows.Count()",
       "Table.Cell(5, 1)",
@@ -217,12 +217,12 @@ TEST_F(StepsTest, ACompletedCyclePutsTheTableBackAndRefreshesTheHeader) {
       "1: Selection.Information(14)",
       "1: Quit(true)",
       "2: create",
-      "2: Documents.Open(" + Quoted(m_.DocumentPath) + ")",
+      "2: Documents.Open(" + ArgumentText(m_.DocumentPath) + ")",
       "2: Tables.Item(1)",
       "2: Table.ConvertToText(\"\\0\")",
       "2: Selection.EndKey(6)",
       "2: Selection.TypeBackspace()",
-      "2: Document.SaveAs(" + Quoted(m_.TextFilePath) + ", 7, 65001, false)",
+      "2: Document.SaveAs(" + ArgumentText(m_.TextFilePath) + ", 7, 65001, false)",
       "2: Quit(false)",
   };
   ASSERT_GE(calls.size(), tail.size());
