@@ -85,7 +85,7 @@ constexpr UINT kKilled = 0xDEADu;
 }  // namespace
 
 int OpenHandleCount() {
-  DWORD count = 0;
+  ::DWORD count = 0;
   ::GetProcessHandleCount(::GetCurrentProcess(), &count);
   return static_cast<int>(count);
 }
