@@ -32,6 +32,19 @@ class OfficeProcessTest : public gs::testing::FolderTest {
     ::chmod(path.c_str(), 0755);
     return path;
   }
+  // An office that writes its process id to NAME.pid and waits.
+  std::string Sleeper(const std::string& name, const std::string& before = "") const {
+    const std::string pid = Path(name + ".pid");
+    return Script(name,
+                  before + "echo $$ > " + pid + ".new && mv " + pid + ".new " + pid + "\nexec sleep 60");
+  }
+  // The process id that the office NAME wrote, once it has (0 when it has not
+  // within 10 seconds).
+  int PidOf(const std::string& name) const {
+    const std::string pid = Path(name + ".pid");
+    if (!gs::testing::Eventually([&] { return fs::exists(pid); }, 10)) return 0;
+    return std::stoi(Read(pid));
+  }
   std::string Root() const { return Path("profiles"); }
 };
 
@@ -68,19 +81,15 @@ TEST_F(OfficeProcessTest, AMissingProgramEndsAt127) {
 
 TEST_F(OfficeProcessTest, StartsAgainAfterTheFirstStartOfAFreshProfile) {
   // Exits with 81 once, as an office with a new profile does, then runs.
-  const std::string office = Script("office", "if [ ! -e " + Path("started") + " ]; then touch " +
-                                                  Path("started") + "; exit 81; fi\nexec sleep 60");
+  const std::string office = Sleeper(
+      "office", "if [ ! -e " + Path("started") + " ]; then touch " + Path("started") + "; exit 81; fi\n");
   auto profile = OfficeProfile::Acquire(Root());
   OfficeProcess process(office, {}, Path("office.log"), profile);
-  ASSERT_GT(process.WaitForPid(10), 0);
-  // The second start reports its own process id.
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!fs::exists(Path("started")) && std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  // Only the second start gets to write its process id.
+  const int pid = PidOf("office");
+  ASSERT_GT(pid, 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_TRUE(process.Running());
-  const int pid = process.Pid();
   EXPECT_TRUE(gs::testing::ProcessAlive(pid));
   process.Kill();
   EXPECT_TRUE(process.WaitForExit(10));
@@ -89,12 +98,12 @@ TEST_F(OfficeProcessTest, StartsAgainAfterTheFirstStartOfAFreshProfile) {
 }
 
 TEST_F(OfficeProcessTest, TheKeeperHoldsTheProfileWhileTheOfficeRuns) {
-  const std::string office = Script("office", "exec sleep 60");
+  const std::string office = Sleeper("office");
   auto profile = OfficeProfile::Acquire(Root());
   const std::string folder = profile.Folder();
   auto process =
       std::make_unique<OfficeProcess>(office, std::vector<std::string>{}, Path("office.log"), profile);
-  ASSERT_GT(process->WaitForPid(10), 0);
+  ASSERT_GT(PidOf("office"), 0);
   profile.HandOver();
   EXPECT_GT(ProfileHeldSince(folder), 0);
   process->Kill();
@@ -108,17 +117,16 @@ TEST_F(OfficeProcessTest, TheKeeperHoldsTheProfileWhileTheOfficeRuns) {
 }
 
 TEST_F(OfficeProcessTest, TheOfficeEndsWithItsOwnerUnlessDetached) {
-  const std::string office = Script("office", "exec sleep 60");
   auto profile = OfficeProfile::Acquire(Root());
   int ended = 0;
   int kept = 0;
   {
-    OfficeProcess process(office, {}, Path("a.log"), profile);
-    ended = process.WaitForPid(10);
+    OfficeProcess process(Sleeper("a"), {}, Path("a.log"), profile);
+    ended = PidOf("a");
   }
   {
-    OfficeProcess process(office, {}, Path("b.log"), profile);
-    kept = process.WaitForPid(10);
+    OfficeProcess process(Sleeper("b"), {}, Path("b.log"), profile);
+    kept = PidOf("b");
     process.SetDetached(true);
   }
   ASSERT_GT(ended, 0);
@@ -130,34 +138,27 @@ TEST_F(OfficeProcessTest, TheOfficeEndsWithItsOwnerUnlessDetached) {
 }
 
 TEST_F(OfficeProcessTest, TheOfficeEndsWhenItsOwnerDiesUnlessDetached) {
-  const std::string office = Script("office", "exec sleep 60");
   // A child process starts the office and dies without any clean-up.
-  const auto startAndDie = [&](bool detach) {
-    int fds[2];
-    EXPECT_EQ(::pipe(fds), 0);
+  const auto startAndDie = [&](const std::string& name, bool detach) {
+    const std::string office = Sleeper(name);
     const pid_t child = ::fork();
     if (child == 0) {
       auto profile = OfficeProfile::Acquire(Root());
       OfficeProcess process(office, {}, Path("c.log"), profile);
-      const int pid = process.WaitForPid(10);
+      PidOf(name);
       if (detach) process.SetDetached(true);
       // Let the keeper read the command before the owner vanishes.
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
-      (void)::write(fds[1], &pid, sizeof pid);
       ::_exit(0);
     }
-    ::close(fds[1]);
-    int pid = 0;
-    EXPECT_EQ(::read(fds[0], &pid, sizeof pid), static_cast<ssize_t>(sizeof pid));
-    ::close(fds[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
-    return pid;
+    return PidOf(name);
   };
-  const int orphan = startAndDie(false);
+  const int orphan = startAndDie("orphan", false);
   ASSERT_GT(orphan, 0);
   EXPECT_TRUE(WaitUntilGone(orphan, 10));
-  const int users = startAndDie(true);
+  const int users = startAndDie("users", true);
   ASSERT_GT(users, 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_TRUE(gs::testing::ProcessAlive(users));

@@ -73,10 +73,6 @@ class OfficeProcess {
   OfficeProcess(const OfficeProcess&) = delete;
   OfficeProcess& operator=(const OfficeProcess&) = delete;
 
-  // The office's current process id; 0 until the keeper has reported it.
-  int Pid();
-  // Waits up to seconds for the office's process id (for the start).
-  int WaitForPid(double seconds);
   // False once the office has ended for good (after any restart).
   bool Running();
   // How it ended: its exit code, or 128 + signal; empty while it runs.
@@ -93,7 +89,6 @@ class OfficeProcess {
   void Send(char command);
 
   int socket_ = -1;
-  int pid_ = 0;
   std::optional<int> exitCode_;
   std::string pending_;
 };

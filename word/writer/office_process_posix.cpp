@@ -34,7 +34,7 @@ constexpr int kTermGraceMs = 5000;
 // Messages between this program and the keeper: one command byte from here;
 // eight-byte reports from there.
 struct Report {
-  char type;  // 'P': the office's pid; 'X': how it ended
+  char type;  // 'X': how the office ended
   char pad[3];
   int32_t value;
 };
@@ -197,7 +197,6 @@ int WatchOffice(pid_t office, int sock, bool& detached, bool& orphaned) {
     }
     // Set here too, so that the group exists before the first signal to it.
     ::setpgid(office, office);
-    SendReport(sock, 'P', office);
     const int status = WatchOffice(office, sock, detached, orphaned);
     const int code = EndCode(status);
     if (code == kOfficeRestartCode && restarts < kMaxRestarts && !orphaned) continue;
@@ -371,25 +370,8 @@ void OfficeProcess::Receive(int timeoutMs) {
     Report r;
     std::memcpy(&r, pending_.data(), sizeof r);
     pending_.erase(0, sizeof r);
-    if (r.type == 'P') pid_ = r.value;
     if (r.type == 'X') exitCode_ = r.value;
   }
-}
-
-int OfficeProcess::Pid() {
-  Receive(0);
-  return pid_;
-}
-
-int OfficeProcess::WaitForPid(double seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (pid_ == 0 && !exitCode_) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    Receive(static_cast<int>(left.count()));
-  }
-  return pid_;
 }
 
 bool OfficeProcess::Running() {
