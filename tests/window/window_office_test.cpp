@@ -46,7 +46,7 @@ TEST(WindowOfficeTest, TheThreeButtonsCarryAnEditIntoTheGame) {
 
   f.User().Click("Command3");
   ASSERT_TRUE(f->shown.empty()) << f->shown[0];
-  EXPECT_FALSE(f->Unloaded());
+  EXPECT_EQ(f->unloads, 0);
   EXPECT_TRUE(f.View().Command1().Enabled());
   EXPECT_TRUE(f.View().Check1().Enabled());
   EXPECT_EQ(f.View().Check1().Value(), 1);
@@ -66,7 +66,7 @@ TEST(WindowOfficeTest, TheThreeButtonsCarryAnEditIntoTheGame) {
   EXPECT_EQ(test::Entry(game / "preload\\fmisc.viv", "local.bh"), headerBytes);
 
   EXPECT_TRUE(f.User().CloseByUser());
-  EXPECT_TRUE(f->Unloaded());
+  EXPECT_FALSE(f.User().Shown());
 }
 
 }  // namespace
