@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "common/error.h"
+#include "common/utf8.h"
 #include "common/file.h"
 #include "common/text.h"
 #include "formats/format_errors.h"
@@ -125,7 +126,8 @@ std::string_view Describe(const PoMessage& m) {
 
 // Error 7777 naming path unless every text of the message is UTF-8.
 void CheckUtf8(const std::string& path, const PoMessage& m) {
-  if (IsWellFormedUtf8(m.Context) && IsWellFormedUtf8(m.Id) && IsWellFormedUtf8(m.Str)) return;
+  constexpr auto npos = std::string_view::npos;
+  if (FindInvalidUtf8(m.Context) == npos && FindInvalidUtf8(m.Id) == npos && FindInvalidUtf8(m.Str) == npos) return;
   RaiseUnknownFormat(path, "the message \"" + std::string(Describe(m)) + "\" holds bytes that are not UTF-8");
 }
 
@@ -225,40 +227,5 @@ std::string PoHeaderField(const std::string& header, const char* field) {
   return result;
 }
 
-bool IsWellFormedUtf8(std::string_view text) noexcept {
-  const auto* p = reinterpret_cast<const uint8_t*>(text.data());
-  const uint8_t* const end = p + text.size();
-  while (p < end) {
-    const uint8_t lead = *p;
-    if (lead < 0x80) {
-      ++p;
-      continue;
-    }
-    // The lead byte gives the number of continuation bytes and the range of
-    // the first one, which rules out overlong forms, surrogates and values
-    // past U+10FFFF.
-    size_t more;
-    uint8_t low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      more = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      more = 2;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      more = 3;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (static_cast<size_t>(end - p) <= more || p[1] < low || p[1] > high) return false;
-    for (size_t k = 2; k <= more; ++k) {
-      if ((p[k] & 0xC0) != 0x80) return false;
-    }
-    p += more + 1;
-  }
-  return true;
-}
 
 }  // namespace gs

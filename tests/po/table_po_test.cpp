@@ -241,20 +241,5 @@ TEST(PoFile, ALinkStaysALinkAndALongNameLeavesNoTemporaryFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
-TEST(PoFile, WellFormedUtf8) {
-  for (const auto& [text, ok] : std::initializer_list<std::pair<std::string_view, bool>>{
-           {"plain", true},
-           {"\xD0\x90\xE2\x82\xAC\xF0\x9F\x8F\x92", true},  // А € 🏒
-           {"\xC0\x80", false},                             // overlong
-           {"\xE0\x9F\xBF", false},                         // overlong, three bytes
-           {"\xED\xA0\x80", false},                         // surrogate
-           {"\xF4\x90\x80\x80", false},                     // past U+10FFFF
-           {"\xD0", false},                                 // cut short
-           {"\x80", false},                                 // stray continuation
-       }) {
-    EXPECT_EQ(IsWellFormedUtf8(text), ok) << ::testing::PrintToString(text);
-  }
-}
-
 }  // namespace
 }  // namespace gs
