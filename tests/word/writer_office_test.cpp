@@ -11,6 +11,7 @@
 #include "tests/word/writer_test_support.h"
 #include "word/writer/document_lock.h"
 #include "word/writer/file_url.h"
+#include "word/writer/office_process.h"
 
 namespace gs::testing {
 namespace {
@@ -179,7 +180,11 @@ TEST_F(WriterOfficeTest, QuitWithoutSavingDropsUnsavedWorkAndEndsTheOffice) {
 
 TEST_F(WriterOfficeTest, CallsOnAnOfficeThatIsGoneFailAsErrors) {
   Write(Path("t.txt"), TextFile(kRows));
-  auto app = Start();
+  // Profiles of this test alone: an office of a test running beside it could
+  // otherwise take the killed office's profile and keep its lock alive.
+  auto options = Options();
+  options.profileRoot = Path("profiles");
+  auto app = Start(options);
   BuildDocument(*app, Path("t.txt"), Path("t.doc"));
   const int pid = Probe(*app).OfficePid();
   ASSERT_GT(pid, 0);
@@ -198,16 +203,22 @@ TEST_F(WriterOfficeTest, CallsOnAnOfficeThatIsGoneFailAsErrors) {
   EXPECT_EQ(::write(pair[0], "x", 1), -1);
   EXPECT_EQ(errno, EPIPE);
   ::close(pair[0]);
-  // The killed office left its lock file beside the document; the next
-  // word processor clears it and can save there.
-  EXPECT_TRUE(std::filesystem::exists(writer::DocumentLockPath(Path("t.doc"))));
-  auto again = Start();
+  // The killed office left its lock file beside the document; once its
+  // profile is let go, the next word processor clears it and can save there.
+  const std::string lockPath = writer::DocumentLockPath(Path("t.doc"));
+  ASSERT_TRUE(std::filesystem::exists(lockPath));
+  const auto lock = writer::ParseDocumentLock(Read(lockPath));
+  ASSERT_TRUE(lock);
+  std::string profile = writer::PathOfFileUrl(lock->profileUrl);
+  while (profile.ends_with('/')) profile.pop_back();
+  EXPECT_TRUE(Eventually([&] { return writer::ProfileHeldSince(profile) == 0; }));
+  auto again = Start(options);
   again->Documents().Open(Path("t.doc"));
   Probe(*again).SetCellText(1, "B1", "saved after a crash");
   again->Quit(true);
   EXPECT_FALSE(std::filesystem::exists(writer::DocumentLockPath(Path("t.doc"))));
   std::filesystem::copy_file(Path("t.doc"), Path("copy.doc"));
-  auto check = Start();
+  auto check = Start(options);
   check->Documents().Open(Path("copy.doc"));
   EXPECT_EQ(Probe(*check).CellText(1, "B1"), "saved after a crash");
   check->Quit(false);
