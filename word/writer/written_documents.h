@@ -31,6 +31,8 @@ class WrittenDocuments {
     uint64_t hash = 0;
     bool operator==(const Fingerprint&) const = default;
   };
+  // Empty when the file cannot be read: then it is not remembered, and the
+  // office reads it as any other.
   static std::optional<Fingerprint> FingerprintOf(const std::string& path);
 
   std::mutex mutex_;
