@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "common/error.h"
-#include "common/utf8.h"
 #include "common/file.h"
 #include "common/text.h"
+#include "common/utf8.h"
 #include "formats/format_errors.h"
 
 namespace gs {
@@ -127,7 +127,8 @@ std::string_view Describe(const PoMessage& m) {
 // Error 7777 naming path unless every text of the message is UTF-8.
 void CheckUtf8(const std::string& path, const PoMessage& m) {
   constexpr auto npos = std::string_view::npos;
-  if (FindInvalidUtf8(m.Context) == npos && FindInvalidUtf8(m.Id) == npos && FindInvalidUtf8(m.Str) == npos) return;
+  if (FindInvalidUtf8(m.Context) == npos && FindInvalidUtf8(m.Id) == npos && FindInvalidUtf8(m.Str) == npos)
+    return;
   RaiseUnknownFormat(path, "the message \"" + std::string(Describe(m)) + "\" holds bytes that are not UTF-8");
 }
 
@@ -226,6 +227,5 @@ std::string PoHeaderField(const std::string& header, const char* field) {
   std::free(value);
   return result;
 }
-
 
 }  // namespace gs
