@@ -23,8 +23,8 @@
 #include "common/file.h"
 #include "common/fs.h"
 #include "tests/support/refpack_pack.h"
-#include "tools/impbig/bigf.h"
-#include "tools/impbig/refpack.h"
+#include "archive/bigf.h"
+#include "archive/refpack.h"
 
 extern char** environ;
 

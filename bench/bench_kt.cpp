@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/file.h"
+#include "common/utf8.h"
 #include "formats/kt_library.h"
 #include "kt/kt_paths.h"
 #include "ratio_reporter.h"
@@ -24,9 +25,9 @@ struct MixedText {
   Bytes cp1251;
 };
 
-void PutUtf8(Bytes& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(0xC0 | (v >> 6)));
-  out.push_back(static_cast<uint8_t>(0x80 | (v & 0x3F)));
+void PutUtf8(Bytes& out, char32_t v) {
+  const std::string utf8 = Utf8(v);
+  out.insert(out.end(), utf8.begin(), utf8.end());
 }
 
 const MixedText& Text() {

@@ -72,12 +72,10 @@ void BM_Cycle(benchmark::State& state) {
   const int entries = static_cast<int>(state.range(0));
   StepTimes real, own;
   for (auto _ : state) {
-    real = Cycle(entries, [] {
-      WordAppOptions options;
-      options.profileRoot = GLOSSMITH_BENCH_PROFILES;
-      options.longCallSeconds = 3600;
-      return CreateWordApp(options);
-    });
+    WordAppOptions options;
+    options.profileRoot = GLOSSMITH_BENCH_PROFILES;
+    options.longCallSeconds = 3600;
+    real = Cycle(entries, WordApps(options));
     testing::WordScript recording;
     own = Cycle(entries, recording.Factory());
     state.SetIterationTime(real.Total());

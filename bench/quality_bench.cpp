@@ -20,7 +20,7 @@
 #include "quality/checks.h"
 #include "quality/progress.h"
 #include "ratio_reporter.h"
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 #include "tools/sample/sample_tables.h"
 #include "workflow/translation_quality.h"
 

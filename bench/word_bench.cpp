@@ -18,8 +18,8 @@
 #include <sstream>
 
 #include "common/error.h"
-#include "workflow/word_app.h"
-#include "workflow/writer/writer_probe.h"
+#include "tests/word/probe/writer_probe.h"
+#include "word/word_app.h"
 
 namespace gs {
 namespace {
@@ -87,11 +87,11 @@ void Build(WordApp& app, const std::string& text, const std::string& doc) {
 
 // LibreOffice's own load and store of the document, nothing else.
 double BareLoadAndStore(const Workspace& w, const std::string& doc) {
-  auto app = CreateWordApp(Options(false));
+  auto app = testing::ProbedWriter().Apps(Options(false))();
   Stopwatch clock;
-  writer::ProbeOf(*app)->LoadAndStore(doc, w.Path("bare.doc"));
+  testing::ProbeOf(*app)->LoadAndStore(doc, w.Path("bare.doc"));
   const double seconds = clock.Lap();
-  app->Quit();
+  app->Quit(false);
   return seconds;
 }
 
@@ -101,7 +101,7 @@ void BuildTheDocument(benchmark::State& state) {
   std::ofstream(w.Path("t.txt"), std::ios::binary) << TextFile(rows);
   for (auto _ : state) {
     Stopwatch clock;
-    auto app = CreateWordApp(Options(false));
+    auto app = WordApps(Options(false))();
     state.counters["start"] = clock.Lap();
     app->Documents().Open(w.Path("t.txt"), wd::OpenFormatEncodedText, wd::EncodingUTF8);
     app->ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
@@ -110,7 +110,7 @@ void BuildTheDocument(benchmark::State& state) {
     const double table = clock.Lap();
     app->ActiveDocument().SaveAs(w.Path("t.doc"), wd::FormatDocument);
     const double save = clock.Lap();
-    app->Quit();
+    app->Quit(false);
     state.SetIterationTime(table + save);
     state.counters["table"] = table;
     state.counters["saveas"] = save;
@@ -126,7 +126,9 @@ void TakeItBack(benchmark::State& state, bool shown) {
   const std::string text = TextFile(rows);
   std::ofstream(w.Path("t.txt"), std::ios::binary) << text;
   for (auto _ : state) {
-    auto first = CreateWordApp(Options(shown));
+    // The two applications of one word processor, as in the save-back step.
+    testing::ProbedWriter writer;
+    auto first = writer.Apps(Options(shown))();
     Build(*first, w.Path("t.txt"), w.Path("t.doc"));
     Stopwatch clock;
     if (shown) {
@@ -137,13 +139,13 @@ void TakeItBack(benchmark::State& state, bool shown) {
       state.counters["show"] = clock.Lap();
     }
     // The user's edit.
-    writer::ProbeOf(*first)->SetCellText(1, "A2", "Правка");
+    testing::ProbeOf(*first)->SetCellText(1, "A2", "Правка");
     clock.Lap();
 
     first->Selection().Information(wd::EndOfRangeRowNumber);
     first->Quit(true);
     const double quit = clock.Lap();
-    auto second = CreateWordApp(Options(false));
+    auto second = writer.Apps(Options(false))();
     const double start = clock.Lap();
     second->Documents().Open(w.Path("t.doc"));
     const double open = clock.Lap();

@@ -3,6 +3,7 @@
 #include "catalog/command_line.h"
 #include "catalog/shell_wait.h"
 #include "common/fs.h"
+#include "common/text.h"
 
 namespace gs {
 
@@ -10,10 +11,6 @@ namespace {
 
 // The tool runs with its window hidden.
 constexpr int32_t kHidden = 0;
-
-std::string Quoted(const std::string& s) {
-  return "\"" + s + "\"";
-}
 
 void RunChecked(const CatalogPaths& paths, const std::string& commandLine, const std::string& what) {
   const int32_t exitCode = RunAndWait(paths.ToolPath, commandLine, kHidden);

@@ -1,6 +1,9 @@
 // The error record of the whole program: every failure is raised as a
 // gs::Error and ends in the one error report of the handler that started the
-// work. Nothing returns error codes.
+// work. Nothing returns error codes; a function returns a status instead
+// only where not getting a thing is an answer rather than a failure (a stale
+// lock left in place, a log with nothing to add to a message), and its header
+// says which status and why.
 #pragma once
 
 #include <cstdint>

@@ -112,6 +112,21 @@ void AtomicFile::Commit() {
   committed_ = true;
 }
 
+void WriteFileByName(const std::string& path, const std::function<void(const std::string&)>& write,
+                     Durability durability) {
+  const std::string target = WriteTargetOf(path);
+  std::string temp;
+  CreateTempBeside(target, temp).Close();
+  try {
+    write(temp);
+    if (durability == Durability::Lasting) File(temp, File::Mode::ReadWrite).Sync();
+    ReplaceFile(temp, target, durability);
+  } catch (...) {
+    RemoveQuietly(temp);
+    throw;
+  }
+}
+
 void CopyFile(const std::string& source, const std::string& destination, std::string_view what) {
   try {
     CopyFileOver(source, destination);

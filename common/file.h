@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -84,10 +85,6 @@ class File {
   void Sync();
   void Close();
 
-  // Number of File handles open in this process; the error report's promise
-  // that no file stays open is checked through it.
-  static int OpenCount() noexcept;
-
  private:
   friend File AdoptNative(intptr_t handle, std::string path);
   static File Adopt(intptr_t handle, std::string path);
@@ -142,6 +139,16 @@ class AtomicFile {
 // left behind. Only a writer holding the writers' lock of path may call it:
 // the temporary file of a writer still at work would go too.
 void RemoveLeftoverTemporaries(const std::string& path);
+
+// A new version of path written by someone who can only be given a file name
+// (a library that opens and writes the file itself): write gets a temporary
+// name beside path, named as AtomicFile names its own, writes the whole new
+// content there, and the file is then moved over path as AtomicFile commits
+// (a symbolic link at path stays). When write raises, the temporary file
+// goes and path stays as it was.
+void WriteFileByName(const std::string& path,
+                     const std::function<void(const std::string& temporaryPath)>& write,
+                     Durability durability = Durability::Lasting);
 
 // Writes data as the whole new content of path, atomically.
 void WriteWholeFile(const std::string& path, std::span<const uint8_t> data,

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -18,8 +17,6 @@
 namespace gs {
 
 namespace {
-std::atomic<int> g_openCount{0};
-
 int Fd(intptr_t handle) {
   return static_cast<int>(handle);
 }
@@ -60,21 +57,18 @@ File::File(const std::string& path, Mode mode) : path_(path) {
     RaiseFileError(EISDIR, path);
   }
   handle_ = fd;
-  ++g_openCount;
 }
 
 File File::Adopt(intptr_t handle, std::string path) {
   File f;
   f.handle_ = handle;
   f.path_ = std::move(path);
-  ++g_openCount;
   return f;
 }
 
 File::~File() {
   if (handle_ >= 0) {
     ::close(Fd(handle_));
-    --g_openCount;
   }
 }
 
@@ -86,7 +80,6 @@ File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (handle_ >= 0) {
       ::close(Fd(handle_));
-      --g_openCount;
     }
     handle_ = other.handle_;
     path_ = std::move(other.path_);
@@ -97,10 +90,6 @@ File& File::operator=(File&& other) noexcept {
 
 bool File::IsOpen() const noexcept {
   return handle_ >= 0;
-}
-
-int File::OpenCount() noexcept {
-  return g_openCount.load();
 }
 
 uint64_t File::Size() const {
@@ -149,7 +138,6 @@ void File::Close() {
   if (handle_ < 0) return;
   const int fd = Fd(handle_);
   handle_ = -1;
-  --g_openCount;
   if (::close(fd) != 0 && errno != EINTR) RaiseFileError(errno, path_);
 }
 

@@ -6,7 +6,6 @@
 #undef ReplaceFile
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <random>
 #include <string_view>
@@ -19,8 +18,6 @@
 namespace gs {
 
 namespace {
-std::atomic<int> g_openCount{0};
-
 HANDLE H(intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
@@ -54,21 +51,18 @@ File::File(const std::string& path, Mode mode) : path_(path) {
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) RaiseFileError(static_cast<int>(::GetLastError()), path);
   handle_ = reinterpret_cast<intptr_t>(h);
-  ++g_openCount;
 }
 
 File File::Adopt(intptr_t handle, std::string path) {
   File f;
   f.handle_ = handle;
   f.path_ = std::move(path);
-  ++g_openCount;
   return f;
 }
 
 File::~File() {
   if (handle_ != kNone) {
     ::CloseHandle(H(handle_));
-    --g_openCount;
   }
 }
 
@@ -80,7 +74,6 @@ File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (handle_ != kNone) {
       ::CloseHandle(H(handle_));
-      --g_openCount;
     }
     handle_ = other.handle_;
     path_ = std::move(other.path_);
@@ -91,10 +84,6 @@ File& File::operator=(File&& other) noexcept {
 
 bool File::IsOpen() const noexcept {
   return handle_ != kNone;
-}
-
-int File::OpenCount() noexcept {
-  return g_openCount.load();
 }
 
 uint64_t File::Size() const {
@@ -157,7 +146,6 @@ void File::Close() {
   if (handle_ == kNone) return;
   HANDLE h = H(handle_);
   handle_ = kNone;
-  --g_openCount;
   if (!::CloseHandle(h)) RaiseFileError(static_cast<int>(::GetLastError()), path_);
 }
 

@@ -106,4 +106,10 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+std::string Utf8(char32_t cp) {
+  std::string out;
+  AppendUtf8(out, cp);
+  return out;
+}
+
 }  // namespace gs

@@ -26,5 +26,7 @@ bool IsOneCodePoint(std::string_view text);
 
 // Appends the UTF-8 form of a code point (up to U+10FFFF) to out.
 void AppendUtf8(std::string& out, char32_t cp);
+// The UTF-8 form of a code point.
+std::string Utf8(char32_t cp);
 
 }  // namespace gs

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "common/error.h"
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {

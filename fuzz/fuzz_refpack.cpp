@@ -7,7 +7,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "tests/support/refpack_pack.h"
-#include "tools/impbig/refpack.h"
+#include "archive/refpack.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> input(data, size);

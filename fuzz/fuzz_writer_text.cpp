@@ -10,11 +10,11 @@
 #include <string_view>
 
 #include "common/error.h"
-#include "workflow/writer/document_lock.h"
-#include "workflow/writer/exported_text.h"
-#include "workflow/writer/flat_odt.h"
-#include "workflow/writer/text_document.h"
-#include "workflow/writer/text_file.h"
+#include "word/writer/document_lock.h"
+#include "word/writer/exported_text.h"
+#include "word/writer/flat_odt.h"
+#include "word/writer/text_document.h"
+#include "word/writer/text_file.h"
 
 namespace {
 
@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Control characters in a cell: refused, never dropped.
   }
   document.SelectCell(1, static_cast<int32_t>(size % document.TableRows(1)) + 1, 1);
-  document.Collapse(static_cast<int32_t>(size % 2));
-  (void)document.Information(14);
+  document.CollapseToStart();
+  (void)document.EndRowNumber();
   document.ConvertToText(1, nul);
   document.EndOfStory();
   document.Backspace();

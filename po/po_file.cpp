@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <random>
 
 #include "common/error.h"
 #include "common/file.h"
-#include "common/fs.h"
+#include "common/text.h"
+#include "common/utf8.h"
 #include "formats/format_errors.h"
 
 namespace gs {
@@ -126,7 +126,9 @@ std::string_view Describe(const PoMessage& m) {
 
 // Error 7777 naming path unless every text of the message is UTF-8.
 void CheckUtf8(const std::string& path, const PoMessage& m) {
-  if (IsWellFormedUtf8(m.Context) && IsWellFormedUtf8(m.Id) && IsWellFormedUtf8(m.Str)) return;
+  constexpr auto npos = std::string_view::npos;
+  if (FindInvalidUtf8(m.Context) == npos && FindInvalidUtf8(m.Id) == npos && FindInvalidUtf8(m.Str) == npos)
+    return;
   RaiseUnknownFormat(path, "the message \"" + std::string(Describe(m)) + "\" holds bytes that are not UTF-8");
 }
 
@@ -140,19 +142,6 @@ void CheckCharset(const std::string& path, const std::string& header) {
   if (charset == "UTF-8") return;
   RaiseUnknownFormat(path, charset.empty() ? std::string("its header names no charset; UTF-8 is needed")
                                            : "its charset is " + charset + "; UTF-8 is needed");
-}
-
-// Creates an empty file beside path under a name of its own; returns the name.
-std::string ClaimTempBeside(const std::string& path) {
-  std::random_device random;
-  for (int attempt = 0;; ++attempt) {
-    const std::string temp = path + ".~po" + std::to_string(random() % 1000000);
-    if (std::FILE* f = std::fopen(temp.c_str(), "wx")) {
-      std::fclose(f);
-      return temp;
-    }
-    if (errno != EEXIST || attempt == 100) RaiseFileError(errno, path);
-  }
 }
 
 }  // namespace
@@ -177,8 +166,8 @@ void WritePoFile(const std::string& path, const PoCatalog& catalog) {
       po_message_insert(it.get(), message);
     }
   }
-  const std::string temp = ClaimTempBeside(path);
-  try {
+  // libgettextpo writes the file itself, by name.
+  WriteFileByName(path, [&](const std::string& temp) {
     ProblemScope problems(/*writing*/ true);
     {
       const ByteWiseText byteWise("OLD_PO_FILE_OUTPUT");
@@ -188,12 +177,7 @@ void WritePoFile(const std::string& path, const PoCatalog& catalog) {
       }
     }
     problems.RaiseIfFound(path);
-    File(temp, File::Mode::ReadWrite).Sync();
-    ReplaceFile(temp, path, Durability::Lasting);
-  } catch (...) {
-    std::remove(temp.c_str());
-    throw;
-  }
+  });
 }
 
 PoCatalog ReadPoFile(const std::string& path) {
@@ -213,7 +197,7 @@ PoCatalog ReadPoFile(const std::string& path) {
     while (po_message_t message = po_next_message(it.get())) {
       if (po_message_is_obsolete(message)) continue;
       if (std::string_view(*domain) != "messages") {
-        RaiseUnknownFormat(path, "it holds messages of the domain \"" + std::string(*domain) + "\"");
+        RaiseUnknownFormat(path, "it holds messages of the domain " + Quoted(*domain));
       }
       const char* context = po_message_msgctxt(message);
       const char* id = po_message_msgid(message);
@@ -242,42 +226,6 @@ std::string PoHeaderField(const std::string& header, const char* field) {
   std::string result(value);
   std::free(value);
   return result;
-}
-
-bool IsWellFormedUtf8(std::string_view text) noexcept {
-  const auto* p = reinterpret_cast<const uint8_t*>(text.data());
-  const uint8_t* const end = p + text.size();
-  while (p < end) {
-    const uint8_t lead = *p;
-    if (lead < 0x80) {
-      ++p;
-      continue;
-    }
-    // The lead byte gives the number of continuation bytes and the range of
-    // the first one, which rules out overlong forms, surrogates and values
-    // past U+10FFFF.
-    size_t more;
-    uint8_t low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      more = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      more = 2;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      more = 3;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (static_cast<size_t>(end - p) <= more || p[1] < low || p[1] > high) return false;
-    for (size_t k = 2; k <= more; ++k) {
-      if ((p[k] & 0xC0) != 0x80) return false;
-    }
-    p += more + 1;
-  }
-  return true;
 }
 
 }  // namespace gs

@@ -48,8 +48,4 @@ PoCatalog ReadPoFile(const std::string& path);
 // The value of a header field, empty when the field is absent.
 std::string PoHeaderField(const std::string& header, const char* field);
 
-// True when text is well-formed UTF-8: no stray or missing continuation
-// bytes, no overlong forms, surrogates or values past U+10FFFF.
-bool IsWellFormedUtf8(std::string_view text) noexcept;
-
 }  // namespace gs

@@ -11,6 +11,7 @@
 #include "catalog/catalog.h"
 #include "common/error.h"
 #include "common/memory.h"
+#include "common/text.h"
 #include "formats/email_data.h"
 #include "formats/format_errors.h"
 #include "formats/little_endian.h"
@@ -122,14 +123,12 @@ std::string HeaderOf(const std::string& currentFileName, std::string_view langua
 
 // The language part of a Language header ("ru" of "ru_RU" or "ru-RU"), in small letters.
 std::string PrimaryLanguage(std::string_view tag) {
-  std::string primary(tag.substr(0, tag.find_first_of("_-@. ")));
-  for (char& c : primary) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return primary;
+  return LowerAscii(tag.substr(0, tag.find_first_of("_-@. ")));
 }
 
 [[noreturn]] void Refuse(const std::string& poPath, const PoMessage& m, std::string_view fault) {
-  const std::string what = m.Context.empty() ? "the message with msgid \"" + m.Id + "\" and no msgctxt"
-                                             : "the message \"" + m.Context + "\"";
+  const std::string what = m.Context.empty() ? "the message with msgid " + Quoted(m.Id) + " and no msgctxt"
+                                             : "the message " + Quoted(m.Context);
   RaiseUnknownFormat(poPath, what + " " + std::string(fault));
 }
 
@@ -202,7 +201,7 @@ Bytes TableFromPo(const TablePair& tables, std::string_view language, const PoCa
     next = i + 1;
     if (messageOf[i] != nullptr) Refuse(poPath, m, "appears twice");
     if (m.Id != lines[i].English) {
-      Refuse(poPath, m, "has another msgid than the English text \"" + std::string(lines[i].English) + "\"");
+      Refuse(poPath, m, "has another msgid than the English text " + Quoted(lines[i].English));
     }
     messageOf[i] = &m;
   }

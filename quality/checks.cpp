@@ -88,12 +88,6 @@ size_t CountBreaks(std::string_view text) {
   }));
 }
 
-std::string Utf8(char32_t c) {
-  std::string out;
-  AppendUtf8(out, c);
-  return out;
-}
-
 // "U+0402 Ђ"
 std::string Named(char32_t c) {
   char code[16];

@@ -2,7 +2,7 @@
 
 #include "common/utf8.h"
 #include "quality/entry_lines.h"
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 
 namespace gs {
 

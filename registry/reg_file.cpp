@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "common/utf8.h"
 
 namespace gs {
@@ -23,20 +24,8 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char FoldChar(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldChar(a[i]) != FoldChar(b[i])) return false;
-  }
-  return true;
-}
-
 bool StartsWithFolded(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && EqualsFolded(s.substr(0, prefix.size()), prefix);
+  return s.size() >= prefix.size() && SameIgnoringAsciiCase(s.substr(0, prefix.size()), prefix);
 }
 
 int HexDigit(char c) {
@@ -140,12 +129,6 @@ std::vector<std::string_view> SplitLines(std::string_view text, bool& crlf) {
 
 }  // namespace
 
-std::string RegFile::Fold(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) c = FoldChar(c);
-  return out;
-}
-
 RegFile::RegFile() : preamble_{std::string(kHeader), std::string()} {
   keys_.emplace("", "");
 }
@@ -176,8 +159,8 @@ RegFile RegFile::Parse(std::string_view text, const std::string& fileName) {
     const std::string_view line = Trim(lines[i]);
     const bool inSection = !file.sections_.empty();
 
-    if (line.empty() || line.front() == ';' || EqualsFolded(line, kHeader) ||
-        EqualsFolded(line, "REGEDIT4")) {
+    if (line.empty() || line.front() == ';' || SameIgnoringAsciiCase(line, kHeader) ||
+        SameIgnoringAsciiCase(line, "REGEDIT4")) {
       if (inSection) {
         file.sections_.back().entries.emplace_back().raw = lines[i];
       } else {
@@ -191,7 +174,7 @@ RegFile RegFile::Parse(std::string_view text, const std::string& fileName) {
       std::string_view path = line.substr(1, line.size() - 2);
       if (!path.empty() && path.front() == '-') fail("key deletions are not kept in a settings file");
       std::string_view root = path.substr(0, path.find('\\'));
-      if (!EqualsFolded(root, kRootName) && !EqualsFolded(root, "HKLM")) {
+      if (!SameIgnoringAsciiCase(root, kRootName) && !SameIgnoringAsciiCase(root, "HKLM")) {
         fail("only keys below HKEY_LOCAL_MACHINE are kept here, not '" + std::string(root) + "'");
       }
       path.remove_prefix(root.size());
@@ -275,7 +258,7 @@ RegFile RegFile::Parse(std::string_view text, const std::string& fileName) {
 
     const size_t sectionIndex = file.sections_.size() - 1;
     Section& section = file.sections_.back();
-    file.values_[section.folded + '\0' + Fold(entry.name)] = {sectionIndex, section.entries.size()};
+    file.values_[section.folded + '\0' + LowerAscii(entry.name)] = {sectionIndex, section.entries.size()};
     section.entries.push_back(std::move(entry));
   }
   return file;
@@ -297,7 +280,7 @@ bool RegFile::IsValidKeyPath(std::string_view path) {
 
 void RegFile::AddSectionParsed(std::string header, std::string path) {
   IndexKey(path);
-  std::string folded = Fold(path);
+  std::string folded = LowerAscii(path);
   sectionOf_[folded] = sections_.size();
   sections_.push_back(Section{std::move(header), std::move(path), std::move(folded), {}});
 }
@@ -305,7 +288,7 @@ void RegFile::AddSectionParsed(std::string header, std::string path) {
 void RegFile::IndexKey(std::string_view path) {
   for (size_t i = 0; i <= path.size(); ++i) {
     if (i == path.size() || path[i] == '\\') {
-      keys_.try_emplace(Fold(path.substr(0, i)), path.substr(0, i));
+      keys_.try_emplace(LowerAscii(path.substr(0, i)), path.substr(0, i));
     }
   }
 }
@@ -333,11 +316,11 @@ size_t RegFile::SectionFor(const std::string& folded) {
 }
 
 bool RegFile::KeyExists(std::string_view keyPath) const {
-  return keys_.contains(Fold(keyPath));
+  return keys_.contains(LowerAscii(keyPath));
 }
 
 const RegValue* RegFile::FindValue(std::string_view keyPath, std::string_view valueName) const {
-  const auto it = values_.find(Fold(keyPath) + '\0' + Fold(valueName));
+  const auto it = values_.find(LowerAscii(keyPath) + '\0' + LowerAscii(valueName));
   if (it == values_.end()) return nullptr;
   return &sections_[it->second.first].entries[it->second.second].value;
 }
@@ -348,7 +331,7 @@ bool RegFile::CreateKey(std::string_view keyPath) {
   std::string path;
   for (size_t start = 0;;) {
     const size_t end = std::min(keyPath.find('\\', start), keyPath.size());
-    if (const auto known = keys_.find(Fold(keyPath.substr(0, end))); known != keys_.end()) {
+    if (const auto known = keys_.find(LowerAscii(keyPath.substr(0, end))); known != keys_.end()) {
       path = known->second;
     } else {
       if (!path.empty()) path += '\\';
@@ -358,13 +341,13 @@ bool RegFile::CreateKey(std::string_view keyPath) {
     start = end + 1;
   }
   IndexKey(path);
-  SectionFor(Fold(path));
+  SectionFor(LowerAscii(path));
   return true;
 }
 
 bool RegFile::SetValue(std::string_view keyPath, std::string_view valueName, RegValue value) {
-  const std::string folded = Fold(keyPath);
-  const std::string id = folded + '\0' + Fold(valueName);
+  const std::string folded = LowerAscii(keyPath);
+  const std::string id = folded + '\0' + LowerAscii(valueName);
   if (const auto it = values_.find(id); it != values_.end()) {
     Entry& entry = sections_[it->second.first].entries[it->second.second];
     if (entry.value == value) return false;

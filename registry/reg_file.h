@@ -57,8 +57,6 @@ class RegFile {
   // Stores a value in an existing key; false when it already held exactly that.
   bool SetValue(std::string_view keyPath, std::string_view valueName, RegValue value);
 
-  // ASCII case folding of key paths and value names.
-  static std::string Fold(std::string_view name);
   // Names of at least one character, without control characters, joined by "\".
   static bool IsValidKeyPath(std::string_view path);
 

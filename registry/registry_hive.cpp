@@ -24,10 +24,6 @@ namespace {
 constexpr REGSAM kWriteRights =
     KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
 
-bool SameTime(const timespec& a, const timespec& b) {
-  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
 bool WritableEntry(const std::string& path, const struct stat& st) {
   return ::access(path.c_str(), W_OK) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
@@ -71,26 +67,40 @@ class HiveLock {
   int error_ = 0;
 };
 
-// What tells one version of the hive file from another.
-void TakeIdentity(HiveSnapshot& snapshot, const struct stat& st) {
-  snapshot.dev = st.st_dev;
-  snapshot.ino = st.st_ino;
-  snapshot.size = st.st_size;
-  snapshot.mtime = st.st_mtim;
-  snapshot.ctime = st.st_ctim;
-}
-
-bool SameIdentity(const HiveSnapshot& snapshot, const struct stat& st) {
-  return snapshot.dev == st.st_dev && snapshot.ino == st.st_ino && snapshot.size == st.st_size &&
-         SameTime(snapshot.mtime, st.st_mtim) && SameTime(snapshot.ctime, st.st_ctim);
-}
-
 LONG StatusOfErrno(int e) {
   switch (FileErrorNumber(e)) {
     case rt::PathFileAccessError: return e == EISDIR ? ERROR_REGISTRY_IO_FAILED : ERROR_ACCESS_DENIED;
     case rt::DiskFull: return ERROR_DISK_FULL;
     default: return ERROR_REGISTRY_IO_FAILED;
   }
+}
+
+// The hive as its file holds it now; no file is an empty hive. A file that
+// is not a hive raises error 7777.
+LONG ReadHive(const std::string& hivePath, RegFile& file) {
+  const int fd = ::open(hivePath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT) return StatusOfErrno(errno);
+    file = RegFile();
+    return ERROR_SUCCESS;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return ERROR_REGISTRY_IO_FAILED;
+  }
+  std::string text(static_cast<size_t>(st.st_size), '\0');
+  size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t r = ::pread(fd, text.data() + got, text.size() - got, static_cast<off_t>(got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += static_cast<size_t>(r);
+  }
+  ::close(fd);
+  if (got != text.size()) return ERROR_REGISTRY_IO_FAILED;
+  file = RegFile::Parse(text, hivePath);
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -126,15 +136,6 @@ bool MayWriteHive(const std::string& path) {
   }
 }
 
-HiveRegistry::~HiveRegistry() {
-  Forget();
-}
-
-void HiveRegistry::Forget() {
-  if (snapshot_ && snapshot_->fd >= 0) ::close(snapshot_->fd);
-  snapshot_.reset();
-}
-
 HiveRegistry::Key* HiveRegistry::Find(HKEY hKey) {
   const auto value = reinterpret_cast<uintptr_t>(hKey);
   if (value == 0 || value % 4 != 0 || value / 4 > keys_.size()) return nullptr;
@@ -148,13 +149,6 @@ HKEY HiveRegistry::Allocate(std::string hivePath, std::string path, REGSAM acces
   if (slot == keys_.size()) keys_.emplace_back();
   keys_[slot] = Key{true, std::move(hivePath), std::move(path), access};
   return reinterpret_cast<HKEY>(static_cast<uintptr_t>((slot + 1) * 4));
-}
-
-size_t HiveRegistry::OpenKeyCount() const {
-  std::lock_guard lock(mutex_);
-  size_t n = 0;
-  for (const auto& key : keys_) n += key.open ? 1 : 0;
-  return n;
 }
 
 LONG HiveRegistry::Resolve(HKEY hKey, LPCSTR subKey, std::string& hivePath, std::string& path) {
@@ -175,60 +169,6 @@ LONG HiveRegistry::Resolve(HKEY hKey, LPCSTR subKey, std::string& hivePath, std:
   return RegFile::IsValidKeyPath(path) ? ERROR_SUCCESS : ERROR_BAD_PATHNAME;
 }
 
-LONG HiveRegistry::Load(const std::string& hivePath, RegFile*& file) {
-  struct stat st {};
-  if (::stat(hivePath.c_str(), &st) != 0) {
-    if (errno != ENOENT) return StatusOfErrno(errno);
-    // No file yet: an empty hive.
-    if (!snapshot_ || snapshot_->path != hivePath || snapshot_->fd >= 0) {
-      Forget();
-      snapshot_.emplace();
-      snapshot_->path = hivePath;
-    }
-    file = &snapshot_->file;
-    return ERROR_SUCCESS;
-  }
-  if (snapshot_ && snapshot_->path == hivePath && snapshot_->fd >= 0 && SameIdentity(*snapshot_, st)) {
-    file = &snapshot_->file;
-    return ERROR_SUCCESS;
-  }
-
-  const int fd = ::open(hivePath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return StatusOfErrno(errno);
-  HiveSnapshot fresh;
-  fresh.path = hivePath;
-  fresh.fd = fd;
-  std::string text;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return ERROR_REGISTRY_IO_FAILED;
-  }
-  text.resize(static_cast<size_t>(st.st_size));
-  size_t got = 0;
-  while (got < text.size()) {
-    const ssize_t r = ::pread(fd, text.data() + got, text.size() - got, static_cast<off_t>(got));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    got += static_cast<size_t>(r);
-  }
-  if (got != text.size()) {
-    ::close(fd);
-    return ERROR_REGISTRY_IO_FAILED;
-  }
-  TakeIdentity(fresh, st);
-  try {
-    fresh.file = RegFile::Parse(text, hivePath);
-  } catch (...) {
-    ::close(fd);
-    throw;
-  }
-  ++parses_;
-  Forget();
-  snapshot_ = std::move(fresh);
-  file = &snapshot_->file;
-  return ERROR_SUCCESS;
-}
-
 LONG HiveRegistry::Change(const std::string& hivePath, const std::function<LONG(RegFile&, bool&)>& change) {
   std::error_code ec;
   std::filesystem::create_directories(ParentOf(hivePath), ec);
@@ -239,34 +179,20 @@ LONG HiveRegistry::Change(const std::string& hivePath, const std::function<LONG(
   RemoveLeftoverTemporaries(hivePath);
 
   // What another process wrote before the lock was ours counts.
-  RegFile* file = nullptr;
-  if (const LONG status = Load(hivePath, file); status != ERROR_SUCCESS) return status;
+  RegFile file;
+  if (const LONG status = ReadHive(hivePath, file); status != ERROR_SUCCESS) return status;
   bool changed = false;
   LONG status = ERROR_SUCCESS;
   try {
-    status = change(*file, changed);
+    status = change(file, changed);
     if (!changed) return status;
-    const std::string text = file->Serialize();
+    const std::string text = file.Serialize();
     WriteWholeFile(hivePath, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
   } catch (const Error& e) {
-    Forget();  // the hive in memory may no longer match the file
     return e.Number() == rt::DiskFull ? ERROR_DISK_FULL : ERROR_REGISTRY_IO_FAILED;
   } catch (...) {
-    Forget();
     return ERROR_REGISTRY_IO_FAILED;
   }
-
-  // The file just written is the snapshot now; no need to read it back.
-  const int fd = ::open(hivePath.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat st {};
-  if (fd < 0 || ::fstat(fd, &st) != 0) {
-    if (fd >= 0) ::close(fd);
-    Forget();
-    return status;
-  }
-  if (snapshot_->fd >= 0) ::close(snapshot_->fd);
-  snapshot_->fd = fd;
-  TakeIdentity(*snapshot_, st);
   return status;
 }
 
@@ -285,10 +211,10 @@ LONG HiveRegistry::Open(HKEY hKey, LPCSTR subKey, REGSAM samDesired, PHKEY resul
   std::lock_guard guard(mutex_);
   std::string hivePath, path;
   if (const LONG status = Resolve(hKey, subKey, hivePath, path); status != ERROR_SUCCESS) return status;
-  RegFile* file = nullptr;
-  if (const LONG status = Load(hivePath, file); status != ERROR_SUCCESS) return status;
+  RegFile file;
+  if (const LONG status = ReadHive(hivePath, file); status != ERROR_SUCCESS) return status;
   bool created = false;
-  if (!file->KeyExists(path)) {
+  if (!file.KeyExists(path)) {
     if (!create) return ERROR_FILE_NOT_FOUND;
     if (!MayWriteHive(hivePath)) return ERROR_ACCESS_DENIED;
     const LONG status = Change(hivePath, [&](RegFile& f, bool& changed) {
@@ -310,10 +236,10 @@ LONG HiveRegistry::QueryValue(HKEY hKey, LPCSTR valueName, LPDWORD reserved, LPD
   std::string hivePath, path;
   if (const LONG status = Resolve(hKey, nullptr, hivePath, path); status != ERROR_SUCCESS) return status;
   if (hKey != HKEY_LOCAL_MACHINE && (Find(hKey)->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  RegFile* file = nullptr;
-  if (const LONG status = Load(hivePath, file); status != ERROR_SUCCESS) return status;
-  if (!file->KeyExists(path)) return ERROR_KEY_DELETED;
-  const RegValue* value = file->FindValue(path, valueName != nullptr ? valueName : "");
+  RegFile file;
+  if (const LONG status = ReadHive(hivePath, file); status != ERROR_SUCCESS) return status;
+  if (!file.KeyExists(path)) return ERROR_KEY_DELETED;
+  const RegValue* value = file.FindValue(path, valueName != nullptr ? valueName : "");
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
 
   if (type != nullptr) *type = value->type;

@@ -2,7 +2,7 @@
 // registry-export text file (see reg_file.h), by default
 // $XDG_CONFIG_HOME/Glossmith/registry.reg or ~/.config/Glossmith/registry.reg.
 //
-// - Every query reads the current file; it is parsed again only when it changed.
+// - Every call reads the current file whole (it holds a handful of values).
 // - Every change is made under an exclusive lock on "registry.reg.lock",
 //   applied to the file as read under that lock, written to a temporary file
 //   and renamed into place: writers in several processes lose nothing, and a
@@ -13,12 +13,8 @@
 //   it is never overwritten.
 #pragma once
 
-#include <sys/types.h>
-
-#include <ctime>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,26 +31,12 @@ std::string HivePath();
 // writable. The mode bits count too, because access() grants root everything.
 bool MayWriteHive(const std::string& path);
 
-// The hive as a HiveRegistry last read it. fd keeps that file open, so that
-// its inode number cannot be given to a newer file while the identity below
-// is compared.
-struct HiveSnapshot {
-  std::string path;
-  int fd = -1;
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = 0;
-  timespec mtime{};
-  timespec ctime{};
-  RegFile file;
-};
-
-// The module's state: the open key handles and the last hive read. The
-// registry functions use TheHiveRegistry(); tests may make their own.
+// The module's state: the open key handles. Handles are small numbers, the
+// lowest free one given first, as file descriptors are. The registry
+// functions use TheHiveRegistry(); tests may make their own.
 class HiveRegistry {
  public:
   HiveRegistry() = default;
-  ~HiveRegistry();
   HiveRegistry(const HiveRegistry&) = delete;
   HiveRegistry& operator=(const HiveRegistry&) = delete;
 
@@ -63,11 +45,6 @@ class HiveRegistry {
   LONG QueryValue(HKEY hKey, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
   LONG SetValue(HKEY hKey, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
   LONG CloseKey(HKEY hKey);
-
-  // Key handles open now.
-  size_t OpenKeyCount() const;
-  // How often a hive file was parsed (the cache's effect can be measured).
-  size_t ParseCount() const { return parses_; }
 
  private:
   struct Key {
@@ -79,15 +56,11 @@ class HiveRegistry {
   LONG Open(HKEY hKey, LPCSTR subKey, REGSAM samDesired, PHKEY result, bool create, LPDWORD disposition);
   LONG Resolve(HKEY hKey, LPCSTR subKey, std::string& hivePath, std::string& path);
   Key* Find(HKEY hKey);
-  LONG Load(const std::string& hivePath, RegFile*& file);
   LONG Change(const std::string& hivePath, const std::function<LONG(RegFile&, bool&)>& change);
-  void Forget();
   HKEY Allocate(std::string hivePath, std::string path, REGSAM access);
 
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::vector<Key> keys_;
-  std::optional<HiveSnapshot> snapshot_;
-  size_t parses_ = 0;
 };
 
 HiveRegistry& TheHiveRegistry();

@@ -63,7 +63,6 @@ class Twips {
  public:
   explicit Twips(double dotsPerInch) : dotsPerInch_(dotsPerInch) {}
   int operator()(int twips) const;
-  double DotsPerInch() const { return dotsPerInch_; }
 
  private:
   double dotsPerInch_;

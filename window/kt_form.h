@@ -47,7 +47,6 @@ class KTform : public MainWindow {
   // Form_Unload, once. The close always goes ahead.
   void Closing();
 
-  bool Unloaded() const { return unloaded_; }
   KTmain& State() { return m_; }
   KTformView& View() { return view_; }
 

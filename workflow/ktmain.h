@@ -13,7 +13,7 @@
 #include "common/error.h"
 #include "formats/format_state.h"
 #include "formats/kt_library.h"
-#include "workflow/word_app.h"
+#include "word/word_app.h"
 
 namespace gs {
 
@@ -45,7 +45,7 @@ struct KTmain : CatalogPaths, FormatState {
   std::vector<std::string> QualityLines;
 
   // How the steps reach the outside: the word processor and the kt library.
-  WordAppFactory CreateWordApp = [] { return gs::CreateWordApp(); };
+  WordAppFactory CreateWordApp = WordApps();
   KtLibrary* Kt = &KtLibrary::Shared();
 };
 

@@ -10,7 +10,7 @@
 #include "tests/support/bigf_layout.h"
 #include "tests/support/child_posix.h"
 #include "tests/support/test_process.h"
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 
 namespace gs::test {
 namespace {

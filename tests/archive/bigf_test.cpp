@@ -1,5 +1,5 @@
 // The archive library, checked against the reader written from the layout.
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // RefPack decompression against data written by hand from the format's
 // description, against damage, and against the tests' own compressor.
-#include "tools/impbig/refpack.h"
+#include "archive/refpack.h"
 
 #include <gtest/gtest.h>
 

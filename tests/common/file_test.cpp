@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "common/fs.h"
 #include "tests/common/file_test_fixture.h"
+#include "tests/support/test_process.h"
 
 namespace gs {
 namespace {
@@ -40,17 +41,17 @@ TEST_F(FileTest, ReadWholeFileLeavesRoomBeforeTheContent) {
 
 TEST_F(FileTest, HandlesCloseWhenAnErrorUnwinds) {
   Write(Path("a"), "abc");
-  const int before = File::OpenCount();
+  const int before = test::OpenHandleCount();
   try {
     File f(Path("a"), File::Mode::Read);
-    EXPECT_EQ(File::OpenCount(), before + 1);
+    EXPECT_EQ(test::OpenHandleCount(), before + 1);
     char buf[8];
     f.ReadExactAt(0, buf, sizeof buf);  // past the end
     FAIL();
   } catch (const Error& e) {
     EXPECT_EQ(e.Number(), 62);
   }
-  EXPECT_EQ(File::OpenCount(), before);
+  EXPECT_EQ(test::OpenHandleCount(), before);
 }
 
 TEST_F(FileTest, AtomicFileReplacesOnlyOnCommit) {

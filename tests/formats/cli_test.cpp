@@ -5,7 +5,7 @@
 #include "common/fs.h"
 #include "format_test_support.h"
 #include "tests/support/test_process.h"
-#include "tools/impbig/bigf.h"
+#include "archive/bigf.h"
 #include "tools/sample/sample_tables.h"
 
 namespace gs {

@@ -13,6 +13,7 @@
 
 #include "common/error.h"
 #include "common/file.h"
+#include "tests/support/test_process.h"
 
 namespace gs::test {
 
@@ -155,10 +156,10 @@ class ScratchFolderTest : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
-    openBefore_ = File::OpenCount();
+    openBefore_ = OpenHandleCount();
   }
   void TearDown() override {
-    EXPECT_EQ(File::OpenCount(), openBefore_) << "a file was left open";
+    EXPECT_EQ(OpenHandleCount(), openBefore_) << "a file was left open";
     std::filesystem::remove_all(dir_);
   }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }

@@ -35,7 +35,7 @@ std::string ScratchHive::Root() const {
   return folder_;
 }
 
-std::optional<size_t> ScratchHive::OpenKeyCount() const {
+std::optional<bool> ScratchHive::KeyOpen() const {
   return std::nullopt;  // Windows does not tell
 }
 

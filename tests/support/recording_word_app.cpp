@@ -6,9 +6,9 @@
 
 #include "common/file.h"
 #include "common/fs.h"
-#include "workflow/writer/text_document.h"
-#include "workflow/writer/text_file.h"
-#include "workflow/writer/word_error.h"
+#include "word/writer/text_document.h"
+#include "word/writer/text_file.h"
+#include "word/writer/word_error.h"
 
 namespace gs::testing {
 
@@ -114,7 +114,7 @@ std::string Bool(bool value) {
 
 }  // namespace
 
-std::string Quoted(const std::string& text) {
+std::string ArgumentText(const std::string& text) {
   return "\"" + Escape(text) + "\"";
 }
 
@@ -197,13 +197,10 @@ class WordScript::App final : public WordApp,
     Record("WindowState", {Number(state)});
     State().windowState = state;
   }
-  void Quit(std::optional<bool> saveChanges) override {
-    Record("Quit", saveChanges ? std::vector<std::string>{Bool(*saveChanges)} : std::vector<std::string>{});
+  void Quit(bool saveChanges) override {
+    Record("Quit", {Bool(saveChanges)});
     for (auto& d : documents_) {
-      if (saveChanges == true && d.document.Modified()) Save(d, d.path, d.standIn);
-      if (!saveChanges && d.document.Modified()) {
-        RaiseWordError(wderr::CommandFailed, "Quit: a document has unsaved changes");
-      }
+      if (saveChanges && d.document.Modified()) Save(d, d.path, d.standIn);
     }
     State().quit = true;
   }
@@ -212,7 +209,7 @@ class WordScript::App final : public WordApp,
   WordDocument& Open(const std::string& fileName, std::optional<int32_t> format,
                      std::optional<int32_t> encoding, std::optional<bool> confirmConversions,
                      std::optional<bool> addToRecentFiles, std::optional<bool> noEncodingDialog) override {
-    std::vector<std::string> args{Quoted(fileName)};
+    std::vector<std::string> args{ArgumentText(fileName)};
     if (format) args.push_back(Number(*format));
     if (encoding) args.push_back(Number(*encoding));
     if (confirmConversions) args.push_back("ConfirmConversions:=" + Bool(*confirmConversions));
@@ -220,7 +217,7 @@ class WordScript::App final : public WordApp,
     if (noEncodingDialog) args.push_back("NoEncodingDialog:=" + Bool(*noEncodingDialog));
     Record("Documents.Open", args);
     if (!FileExists(fileName)) RaiseWordError(wderr::FileNotFound, fileName);
-    const bool asText = format == wd::OpenFormatText || format == wd::OpenFormatEncodedText;
+    const bool asText = format == wd::OpenFormatEncodedText;
     documents_.push_back(
         OpenDocument{asText ? writer::ReadTextDocument(fileName) : ReadStandIn(fileName), fileName, !asText});
     return *this;
@@ -229,18 +226,16 @@ class WordScript::App final : public WordApp,
   // --- Document
   WordPageSetup& PageSetup() override { return *this; }
   WordTables& Tables() override { return *this; }
-  void SaveAs(const std::string& fileName, std::optional<int32_t> fileFormat, std::optional<int32_t> encoding,
+  void SaveAs(const std::string& fileName, int32_t fileFormat, std::optional<int32_t> encoding,
               std::optional<bool> allowSubstitutions) override {
-    std::vector<std::string> args{Quoted(fileName)};
-    if (fileFormat) args.push_back(Number(*fileFormat));
+    std::vector<std::string> args{ArgumentText(fileName), Number(fileFormat)};
     if (encoding) args.push_back(Number(*encoding));
     if (allowSubstitutions) args.push_back(Bool(*allowSubstitutions));
     Record("Document.SaveAs", args);
-    const int32_t format = fileFormat.value_or(wd::FormatDocument);
-    if (format != wd::FormatDocument && format != wd::FormatEncodedText) {
-      RaiseWordError(wderr::ValueOutOfRange, "file format " + Number(format));
+    if (fileFormat != wd::FormatDocument && fileFormat != wd::FormatEncodedText) {
+      RaiseWordError(wderr::ValueOutOfRange, "file format " + Number(fileFormat));
     }
-    Save(Active(), fileName, format == wd::FormatDocument);
+    Save(Active(), fileName, fileFormat == wd::FormatDocument);
   }
   void SetOrientation(int32_t orientation) override {
     Record("PageSetup.Orientation", {Number(orientation)});
@@ -255,7 +250,7 @@ class WordScript::App final : public WordApp,
     return *this;
   }
   void ConvertToText(const std::string& separator) override {
-    Record("Table.ConvertToText", {Quoted(separator)});
+    Record("Table.ConvertToText", {ArgumentText(separator)});
     Active().document.ConvertToText(table_, separator);
   }
   WordRows& Rows() override { return *this; }
@@ -279,17 +274,20 @@ class WordScript::App final : public WordApp,
     Active().document.WholeStory();
   }
   void ConvertToTable(const std::string& separator) override {
-    Record("Selection.ConvertToTable", {Quoted(separator)});
+    Record("Selection.ConvertToTable", {ArgumentText(separator)});
     Active().document.ConvertToTable(separator);
   }
   void Collapse(int32_t direction) override {
     Record("Selection.Collapse", {Number(direction)});
-    Active().document.Collapse(direction);
+    if (direction != wd::CollapseStart)
+      RaiseWordError(wderr::ValueOutOfRange, "direction " + Number(direction));
+    Active().document.CollapseToStart();
   }
   int32_t Information(int32_t type) override {
     Record("Selection.Information", {Number(type)});
     if (const auto it = script_.information_.find(type); it != script_.information_.end()) return it->second;
-    return Active().document.Information(type);
+    if (type != wd::EndOfRangeRowNumber) RaiseWordError(wderr::ValueOutOfRange, "type " + Number(type));
+    return Active().document.EndRowNumber();
   }
   void EndKey(int32_t unit) override {
     Record("Selection.EndKey", {Number(unit)});

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "common/error.h"
-#include "workflow/word_app.h"
+#include "word/word_app.h"
 
 namespace gs::testing {
 
@@ -107,7 +107,7 @@ class WordScript {
 };
 
 // Argument text as the records show it.
-std::string Quoted(const std::string& text);
+std::string ArgumentText(const std::string& text);
 
 // The user's edit of a document the recording word processor keeps: one
 // cell of its table (row and column from 0) set to text, or the row removed

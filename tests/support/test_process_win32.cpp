@@ -84,6 +84,12 @@ constexpr UINT kKilled = 0xDEADu;
 
 }  // namespace
 
+int OpenHandleCount() {
+  ::DWORD count = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+  return static_cast<int>(count);
+}
+
 ProgramResult RunProgram(const std::vector<std::string>& argv) {
   const ScratchDir scratch("run");
   ProgramResult r;

@@ -7,8 +7,8 @@
 #include "common/fs.h"
 #include "tests/support/virtual_display.h"
 #include "tests/window/window_test_support.h"
+#include "tests/word/probe/writer_probe.h"
 #include "tests/workflow/archive_text.h"
-#include "workflow/writer/writer_probe.h"
 
 namespace gs {
 namespace {
@@ -22,12 +22,10 @@ TEST(WindowOfficeTest, TheThreeButtonsCarryAnEditIntoTheGame) {
   test::StoreSettings(game.Game(), 0, 1, 1);
   const auto archiveBefore = ReadBytes(game / "fe\\local.viv");
 
-  test::FormOnView f([] {
-    WordAppOptions options;
-    options.profileRoot = GLOSSMITH_TEST_PROFILES;
-    options.longCallSeconds = 300;
-    return CreateWordApp(options);
-  });
+  WordAppOptions options;
+  options.profileRoot = GLOSSMITH_TEST_PROFILES;
+  options.longCallSeconds = 300;
+  test::FormOnView f(testing::ProbedWriter().Apps(options));
   ASSERT_TRUE(f->Form_Load());
   f.View().Show();
 
@@ -40,7 +38,7 @@ TEST(WindowOfficeTest, TheThreeButtonsCarryAnEditIntoTheGame) {
   auto expected = test::Lines(ReadBytes(f->State().TextFilePath));
   ASSERT_GT(expected.size(), 3u);
   ASSERT_NE(f->State().WordApp, nullptr);
-  writer::WriterProbe* probe = writer::ProbeOf(*f->State().WordApp);
+  testing::WriterProbe* probe = testing::ProbeOf(*f->State().WordApp);
   ASSERT_NE(probe, nullptr);
   EXPECT_TRUE(probe->WindowVisible());
   EXPECT_EQ(probe->TableRows(1), static_cast<int32_t>(expected.size()));
@@ -48,7 +46,7 @@ TEST(WindowOfficeTest, TheThreeButtonsCarryAnEditIntoTheGame) {
 
   f.User().Click("Command3");
   ASSERT_TRUE(f->shown.empty()) << f->shown[0];
-  EXPECT_FALSE(f->Unloaded());
+  EXPECT_EQ(f->unloads, 0);
   EXPECT_TRUE(f.View().Command1().Enabled());
   EXPECT_TRUE(f.View().Check1().Enabled());
   EXPECT_EQ(f.View().Check1().Value(), 1);
@@ -68,7 +66,7 @@ TEST(WindowOfficeTest, TheThreeButtonsCarryAnEditIntoTheGame) {
   EXPECT_EQ(test::Entry(game / "preload\\fmisc.viv", "local.bh"), headerBytes);
 
   EXPECT_TRUE(f.User().CloseByUser());
-  EXPECT_TRUE(f->Unloaded());
+  EXPECT_FALSE(f.User().Shown());
 }
 
 }  // namespace

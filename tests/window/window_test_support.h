@@ -16,7 +16,13 @@ class TestForm : public KTform {
   void ShowErrorMessage(const std::string& message, const std::string&, int32_t) override {
     shown.push_back(message);
   }
+  // The error report's unload of the window.
+  void Unload() override {
+    ++unloads;
+    KTform::Unload();
+  }
   std::vector<std::string> shown;
+  int unloads = 0;
 };
 
 inline KTmain StateWith(WordAppFactory factory) {

@@ -13,7 +13,7 @@
 #include "tests/support/bigf_layout.h"
 #include "tests/support/test_process.h"
 #include "workflow/ktmain.h"
-#include "workflow/writer/text_file.h"
+#include "word/writer/text_file.h"
 
 namespace gs::test {
 

@@ -6,9 +6,9 @@
 #include "catalog/header_refresh.h"
 #include "common/fs.h"
 #include "tests/support/virtual_display.h"
+#include "tests/word/probe/writer_probe.h"
 #include "tests/workflow/archive_text.h"
 #include "tests/workflow/workflow_test_support.h"
-#include "workflow/writer/writer_probe.h"
 
 namespace gs {
 namespace {
@@ -33,13 +33,11 @@ class CycleOfficeTest : public ::testing::TestWithParam<Case> {
   }
 
   CycleOfficeTest() : game_("gs-cycle", 300, 40) {
-    m_.CreateWordApp = [] {
-      WordAppOptions options;
-      options.profileRoot = GLOSSMITH_TEST_PROFILES;
-      options.callSeconds = 60;
-      options.longCallSeconds = 300;
-      return CreateWordApp(options);
-    };
+    WordAppOptions options;
+    options.profileRoot = GLOSSMITH_TEST_PROFILES;
+    options.callSeconds = 60;
+    options.longCallSeconds = 300;
+    m_.CreateWordApp = testing::ProbedWriter().Apps(options);
     SetProgramFolder(m_, game_.Game());
     window_.type = GetParam().type;
     window_.language = GetParam().language;
@@ -68,7 +66,7 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   Extract(m_, window_);
   EditInWord(m_, window_);
   auto expected = Lines(ReadBytes(m_.TextFilePath));
-  writer::WriterProbe* probe = writer::ProbeOf(*m_.WordApp);
+  testing::WriterProbe* probe = testing::ProbeOf(*m_.WordApp);
   ASSERT_NE(probe, nullptr);
   EXPECT_TRUE(probe->WindowVisible());
   EXPECT_EQ(probe->TableRows(1), static_cast<int32_t>(expected.size()));
@@ -119,11 +117,11 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   window_.check1Enabled = window_.check1Checked = true;
   Extract(m_, window_);
   EditInWord(m_, window_);
-  probe = writer::ProbeOf(*m_.WordApp);
+  probe = testing::ProbeOf(*m_.WordApp);
   ASSERT_NE(probe, nullptr);
   EXPECT_EQ(probe->CellText(1, "A2"), "Привет, мир! Ёлка и ёж");
   EXPECT_EQ(probe->CellText(1, "A4"), "");
-  EXPECT_EQ(m_.WordApp->Selection().Information(wd::StartOfRangeRowNumber), 7);
+  EXPECT_EQ(m_.WordApp->Selection().Information(wd::EndOfRangeRowNumber), 7);
   SaveChanges(m_, window_);
   EXPECT_EQ(ArchiveText(m_, CurrentFileName(window_)), shown);
 }

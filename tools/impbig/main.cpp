@@ -18,8 +18,8 @@
 #include "common/error.h"
 #include "common/file.h"
 #include "common/fs.h"
-#include "tools/impbig/archive_lock.h"
-#include "tools/impbig/bigf.h"
+#include "archive/archive_lock.h"
+#include "archive/bigf.h"
 
 namespace gs::impbig {
 

@@ -3,12 +3,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "archive/bigf.h"
 #include "catalog/catalog.h"
 #include "common/error.h"
 #include "common/fs.h"
+#include "common/text.h"
 #include "registry/bas_registry.h"
 #include "registry/reg_values.h"
-#include "tools/impbig/bigf.h"
 
 namespace gs {
 
@@ -33,10 +34,6 @@ constexpr Setting kSettings[] = {
     {"MakeBackup", kInitialMakeBackup, 0, 2},
 };
 constexpr const char* kInstallDirValue = "Install Dir";
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
 
 std::string JoinNames(const std::vector<std::string>& names) {
   std::string joined;

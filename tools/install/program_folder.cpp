@@ -2,10 +2,11 @@
 
 #include <filesystem>
 
+#include "archive/bigf.h"
 #include "catalog/catalog.h"
 #include "common/error.h"
 #include "common/fs.h"
-#include "tools/impbig/bigf.h"
+#include "common/text.h"
 
 namespace gs {
 
@@ -16,10 +17,6 @@ namespace fs = std::filesystem;
 constexpr fs::perms kExecutable = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
 
 constexpr FileKind kTemplateKinds[] = {FileKind::Front, FileKind::Game, FileKind::Email};
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
 
 // An existing template archive must hold the three templates, or every
 // extract of one kind would fail later.

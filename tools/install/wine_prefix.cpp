@@ -8,6 +8,7 @@
 
 #include "common/error.h"
 #include "common/file.h"
+#include "common/text.h"
 #include "common/utf8.h"
 #include "registry/reg_file.h"
 
@@ -23,10 +24,6 @@ constexpr std::string_view kGameKeys[] = {"Software\\Wow6432Node\\DE ROROVO\\NHL
                                           "Software\\DE ROROVO\\NHL06"};
 constexpr std::string_view kInstallDirValue = "Install Dir";
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
-
-std::string Quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
-}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -114,15 +111,14 @@ std::optional<std::pair<std::string, std::string>> FindInstallDir(std::string_vi
         Raise(rt::UnknownDataFormat, "Unknown data format for file '" + file + "': the key name of line " +
                                          std::to_string(line) + " has no closing \"]\"");
       }
-      const auto key = std::find_if(std::begin(kGameKeys), std::end(kGameKeys), [&](std::string_view k) {
-        return RegFile::Fold(k) == RegFile::Fold(name);
-      });
+      const auto key = std::find_if(std::begin(kGameKeys), std::end(kGameKeys),
+                                    [&](std::string_view k) { return SameIgnoringAsciiCase(k, name); });
       rank = static_cast<size_t>(key - std::begin(kGameKeys));
       continue;
     }
     // "Install Dir"="..." (or str:"..." and str(2):"..."); other types are no folder.
     if (rank >= foundRank || !s.starts_with('"') || !Unescape(s, pos, '"', name) ||
-        RegFile::Fold(name) != RegFile::Fold(kInstallDirValue) || pos >= s.size() || s[pos] != '=') {
+        !SameIgnoringAsciiCase(name, kInstallDirValue) || pos >= s.size() || s[pos] != '=') {
       continue;
     }
     std::string_view data = s.substr(pos + 1);
@@ -145,8 +141,7 @@ std::optional<fs::path> FindEntry(const fs::path& folder, const std::string& nam
   if (fs::exists(folder / name, ec)) return folder / name;
   std::vector<fs::path> matches;
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
-    if (RegFile::Fold(entry.path().filename().string()) == RegFile::Fold(name))
-      matches.push_back(entry.path());
+    if (SameIgnoringAsciiCase(entry.path().filename().string(), name)) matches.push_back(entry.path());
   }
   if (matches.empty()) return std::nullopt;
   return *std::min_element(matches.begin(), matches.end());
@@ -165,7 +160,7 @@ fs::path MapWindowsPath(const fs::path& prefix, const std::string& windowsPath, 
     RaiseNotThere(origin, "that is no folder on a drive");
   }
   const fs::path devices = prefix / "dosdevices";
-  const std::string drive = RegFile::Fold(windowsPath.substr(0, 2));
+  const std::string drive = LowerAscii(windowsPath.substr(0, 2));
   fs::path folder;
   if (const auto mapped = FindEntry(devices, drive)) {
     folder = *mapped;

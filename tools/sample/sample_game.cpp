@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "archive/bigf.h"
 #include "catalog/catalog.h"
 #include "catalog/header_refresh.h"
 #include "common/error.h"
 #include "common/fs.h"
-#include "tools/impbig/bigf.h"
+#include "common/text.h"
 #include "tools/install/program_folder.h"
 #include "tools/sample/sample_random.h"
 
@@ -39,18 +40,12 @@ Bytes Filler(size_t size, uint32_t seed, uint64_t salt) {
   return data;
 }
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Writes an archive whose index is in name order, letter case aside, as a
 // lookup by halving would want it; returns the line of the report.
 std::string WriteArchive(const std::string& path, std::vector<Content> contents, const std::string& holds,
                          std::span<const uint8_t> trailer) {
-  std::sort(contents.begin(), contents.end(), [](const Content& a, const Content& b) {
-    return std::lexicographical_compare(a.Name.begin(), a.Name.end(), b.Name.begin(), b.Name.end(),
-                                        [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
-  });
+  std::sort(contents.begin(), contents.end(),
+            [](const Content& a, const Content& b) { return LessIgnoringAsciiCase(a.Name, b.Name); });
   std::vector<bigf::NewEntry> entries;
   entries.reserve(contents.size());
   for (const Content& c : contents) entries.push_back({c.Name, c.Data});
@@ -77,7 +72,7 @@ void CheckFolder(const std::string& installDir, const std::vector<std::string>& 
   const fs::file_status status = fs::status(installDir, ec);
   if (!fs::exists(status)) return;
   if (!fs::is_directory(status)) {
-    Raise(rt::PathFileAccessError, "\"" + installDir + "\" is not a folder.");
+    Raise(rt::PathFileAccessError, Quoted(installDir) + " is not a folder.");
   }
   if (FileExists(installDir + std::string(kSampleGameMark))) return;
   const fs::directory_iterator listing(installDir, ec);

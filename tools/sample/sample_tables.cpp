@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "common/fs.h"
+#include "common/utf8.h"
 #include "formats/little_endian.h"
 #include "tools/sample/sample_random.h"
 #include "tools/sample/sample_texts.h"
@@ -105,11 +106,6 @@ class StringArea {
   std::map<Bytes, int32_t> places_;
 };
 
-void AppendUtf8(Bytes& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(0xC0 | (v >> 6)));
-  out.push_back(static_cast<uint8_t>(0x80 | (v & 0x3F)));
-}
-
 constexpr uint64_t kFrontSalt = 0xF0F0F0F000000000ULL;
 constexpr uint64_t kGameSalt = 0x6A6A6A6A00000000ULL;
 constexpr uint64_t kEmailSalt = 0xE3E3E3E300000000ULL;
@@ -129,7 +125,8 @@ Bytes StoredForm(std::string_view editForm, FileKind kind) {
       if (cp == 0x401) code = 0xA8;                       // Ё
       if (cp == 0x451) code = 0xB8;                       // ё
       if (code != 0) {
-        AppendUtf8(out, code + base);
+        const std::string letter = Utf8(code + base);
+        out.insert(out.end(), letter.begin(), letter.end());
         ++i;
         continue;
       }

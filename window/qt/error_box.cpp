@@ -28,12 +28,13 @@ ErrorBox::ErrorBox(QWidget* parent, const QString& message, const QString& helpF
   text->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout->addWidget(text);
   auto* buttons = new QDialogButtonBox(this);
-  ok_ = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-  help_ = buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
+  QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  ok->setObjectName("OK");
+  buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole)->setObjectName("Help");
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::helpRequested, this, &ErrorBox::ShowHelp);
-  ok_->setDefault(true);
+  ok->setDefault(true);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

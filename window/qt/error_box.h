@@ -6,24 +6,19 @@
 #include <QDialog>
 #include <QString>
 
-class QPushButton;
-
 namespace gs {
 
 class ErrorBox : public QDialog {
   Q_OBJECT
  public:
+  // The message is the label "Message"; the buttons are "OK" and "Help".
   ErrorBox(QWidget* parent, const QString& message, const QString& helpFile, int helpContext);
-  QPushButton* OkButton() const { return ok_; }
-  QPushButton* HelpButton() const { return help_; }
 
  private:
   void ShowHelp();
 
   QString helpFile_;
   int helpContext_;
-  QPushButton* ok_;
-  QPushButton* help_;
 };
 
 }  // namespace gs

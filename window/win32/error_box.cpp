@@ -1,10 +1,9 @@
 #include "window/win32/error_box.h"
 
-#include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "catalog/command_line.h"
+#include "common/text.h"
 #include "window/form_design.h"
 
 namespace gs {
@@ -13,10 +12,7 @@ namespace {
 
 bool EndsWithChm(const std::string& path) {
   if (path.size() < 4) return false;
-  std::string extension = path.substr(path.size() - 4);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == ".chm";
+  return LowerAscii(path.substr(path.size() - 4)) == ".chm";
 }
 
 // The help of the box being shown: the message box's callback gets nothing
