@@ -38,6 +38,13 @@ inline constexpr int32_t CollapseStart = 1;
 inline constexpr int32_t EndOfRangeRowNumber = 14;
 inline constexpr int32_t Story = 6;
 inline constexpr int32_t WindowStateMaximize = 1;
+// WdLanguageID: the languages of the tables.
+inline constexpr int32_t Czech = 1029;
+inline constexpr int32_t German = 1031;
+inline constexpr int32_t EnglishUS = 1033;
+inline constexpr int32_t Finnish = 1035;
+inline constexpr int32_t Russian = 1049;
+inline constexpr int32_t Swedish = 1053;
 }  // namespace wd
 
 // Numbers of the errors the word processor raises.
@@ -86,12 +93,21 @@ class WordCell {
   virtual void Select() = 0;
 };
 
+class WordColumn {
+ public:
+  virtual ~WordColumn() = default;
+  // Selects the whole column, every cell of it.
+  virtual void Select() = 0;
+};
+
 class WordTable {
  public:
   virtual ~WordTable() = default;
   virtual WordRows& Rows() = 0;
   // The cell at row and column, counted from 1.
   virtual WordCell& Cell(int32_t row, int32_t column) = 0;
+  // Columns(index): the column counted from 1 (Word's Columns.Item).
+  virtual WordColumn& Columns(int32_t index) = 0;
   // Turns the table into text: one paragraph per row, its cells joined by the
   // one-character separator.
   virtual void ConvertToText(const std::string& separator) = 0;
@@ -146,6 +162,10 @@ class WordSelection {
   // To the end of the whole text (wd::Story).
   virtual void EndKey(int32_t unit) = 0;
   virtual void TypeBackspace() = 0;
+  // Selection.LanguageID = language (a wd:: WdLanguageID): the language the
+  // selected text is marked with, in which the word processor checks its
+  // spelling.
+  virtual void SetLanguageID(int32_t language) = 0;
 };
 
 class WordApp {

@@ -1,5 +1,7 @@
 // The word editing step: the table goes to the word processor as a
 // two-column table document, or the kept document is reopened.
+#include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "formats/email_data.h"
@@ -16,6 +18,32 @@ const std::string kSeparator(1, '\0');
 
 bool IsStringTableType(std::string_view typeText) {
   return typeText.starts_with("Front") || typeText.starts_with("Game");
+}
+
+// Word's language of a language of the list (the French files hold Russian);
+// 0 for any other text.
+int32_t WordLanguageOf(std::string_view languageText) {
+  // In the list's order.
+  constexpr std::array<int32_t, kLanguages.size()> kWordLanguages = {wd::EnglishUS, wd::Russian, wd::German,
+                                                                     wd::Swedish,   wd::Finnish, wd::Czech};
+  const auto at = std::find(kLanguages.begin(), kLanguages.end(), languageText);
+  return at == kLanguages.end() ? 0 : kWordLanguages[static_cast<size_t>(at - kLanguages.begin())];
+}
+
+// Marks the language column with the table's language and the English
+// column as English, so that the word processor checks the spelling of each
+// in its own language. A document left unmarked is still edited.
+void MarkColumnLanguages(WordApp& app, int32_t language) {
+  try {
+    WordTable& table = app.ActiveDocument().Tables().Item(1);
+    if (language != 0) {
+      table.Columns(1).Select();
+      app.Selection().SetLanguageID(language);
+    }
+    table.Columns(2).Select();
+    app.Selection().SetLanguageID(wd::EnglishUS);
+  } catch (const Error&) {
+  }
 }
 
 }  // namespace
@@ -41,6 +69,7 @@ void EditInWord(KTmain& m, const MainWindow& window) {
     m.WordApp->ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
     m.WordApp->Selection().WholeStory();
     m.WordApp->Selection().ConvertToTable(kSeparator);
+    MarkColumnLanguages(*m.WordApp, WordLanguageOf(window.LanguageText()));
     m.WordApp->ActiveDocument().SaveAs(m.DocumentPath, wd::FormatDocument);
   }
 

@@ -119,7 +119,8 @@ std::string ArgumentText(const std::string& text) {
 }
 
 std::string WordCall::Text() const {
-  const bool property = member == "Visible" || member == "WindowState" || member == "PageSetup.Orientation";
+  const bool property = member == "Visible" || member == "WindowState" || member == "PageSetup.Orientation" ||
+                        member == "Selection.LanguageID";
   if (property && arguments.size() == 1) return member + " = " + arguments[0];
   if (member == "create") return member;
   std::string text = member + "(";
@@ -263,6 +264,11 @@ class WordScript::App final : public WordApp,
     cell_ = {row, column};
     return *this;
   }
+  WordColumn& Columns(int32_t index) override {
+    Record("Table.Columns", {Number(index)});
+    column_.index = index;
+    return column_;
+  }
   void Select() override {
     Record("Cell.Select", {});
     Active().document.SelectCell(table_, cell_.first, cell_.second);
@@ -298,8 +304,23 @@ class WordScript::App final : public WordApp,
     Record("Selection.TypeBackspace", {});
     Active().document.Backspace();
   }
+  void SetLanguageID(int32_t language) override {
+    Record("Selection.LanguageID", {Number(language)});
+    Active().document.MarkLanguage(language);
+  }
 
  private:
+  // The column Table.Columns gave last.
+  struct Column final : WordColumn {
+    explicit Column(App& app) : app(app) {}
+    void Select() override {
+      app.Record("Column.Select", {});
+      app.Active().document.SelectColumn(app.table_, index);
+    }
+    App& app;
+    int32_t index = 0;
+  };
+
   struct OpenDocument {
     TextDocument document;
     std::string path;
@@ -330,6 +351,7 @@ class WordScript::App final : public WordApp,
   std::vector<OpenDocument> documents_;
   int32_t table_ = 1;
   std::pair<int32_t, int32_t> cell_{1, 1};
+  Column column_{*this};
 };
 
 WordScript::WordScript() = default;

@@ -127,8 +127,9 @@ class FakeObject final : public IDispatch {
     if (const auto answer = automation_.answers.find(path); answer != automation_.answers.end()) {
       return ::VariantCopy(result, &answer->second);
     }
-    static const char* const kObjectMembers[] = {
-        "Documents", "ActiveDocument", "Selection", "PageSetup", "Tables", "Item", "Open", "Cell", "Rows"};
+    static const char* const kObjectMembers[] = {"Documents", "ActiveDocument", "Selection", "PageSetup",
+                                                 "Tables",    "Item",           "Open",      "Cell",
+                                                 "Rows",      "Columns"};
     for (const char* objectMember : kObjectMembers) {
       if (member == objectMember) {
         result->vt = VT_DISPATCH;
@@ -222,6 +223,8 @@ TEST_F(WordThroughCom, TheEditingStepsCallsReachWordWithItsArgumentNames) {
     word->ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
     word->Selection().WholeStory();
     word->Selection().ConvertToTable(std::string(1, '\0'));
+    word->ActiveDocument().Tables().Item(1).Columns(1).Select();
+    word->Selection().SetLanguageID(wd::Russian);
     word->ActiveDocument().SaveAs("C:\\the game\\KT\\Efiles\\FrontFrench.bin.doc", wd::FormatDocument);
     word->ActiveDocument().Tables().Item(1).Cell(17, 1).Select();
     word->Selection().Collapse(wd::CollapseStart);
@@ -242,6 +245,14 @@ TEST_F(WordThroughCom, TheEditingStepsCallsReachWordWithItsArgumentNames) {
       "Selection.WholeStory()",
       "Application.Selection",
       "Selection.ConvertToTable(Separator=\"\\0\")",
+      "Application.ActiveDocument",
+      "ActiveDocument.Tables",
+      "Tables.Item[1]",
+      "Item.Columns",
+      "Columns.Item[1]",
+      "Item.Select()",
+      "Application.Selection",
+      "Selection.LanguageID = 1049",
       "Application.ActiveDocument",
       "ActiveDocument.SaveAs(FileName=\"C:\\the game\\KT\\Efiles\\FrontFrench.bin.doc\", FileFormat=0)",
       "Application.ActiveDocument",

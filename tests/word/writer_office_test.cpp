@@ -136,6 +136,61 @@ TEST_F(WriterOfficeTest, ACellOfTwoParagraphsStaysOneLine) {
   EXPECT_EQ(Read(Path("back.txt")), "\xEF\xBB\xBF" + TextFile(rows));
 }
 
+// The languages of the tables, each with a word of it spelt right and wrong.
+struct Spelling {
+  int32_t language;
+  const char* tag;
+  const char* correct;
+  const char* misspelt;
+};
+const Spelling kSpellings[] = {
+    {wd::Russian, "ru-RU", "вратарь", "вротарь"},  {wd::German, "de-DE", "Mannschaft", "Manschaft"},
+    {wd::Swedish, "sv-SE", "målvakt", "målvackt"}, {wd::Finnish, "fi-FI", "jääkiekko", "jääkiekkko"},
+    {wd::Czech, "cs-CZ", "brankář", "brankkář"},
+};
+
+TEST_F(WriterOfficeTest, EachColumnIsMarkedWithItsLanguageAndCheckedInIt) {
+  auto app = Start();
+  auto& probe = Probe(*app);
+  // The English column, through the cell's own language.
+  Write(Path("en.txt"), TextFile({{"x", "goalkeeper"}, {"y", "goalkeepr"}}));
+  BuildDocument(*app, Path("en.txt"), Path("en.doc"), wd::German);
+  const std::string english = probe.CellLanguage(1, "B1");
+  EXPECT_EQ(english, "en-US");
+  EXPECT_EQ(probe.SpellingAccepted(probe.CellText(1, "B1"), english), std::optional(true));
+  EXPECT_EQ(probe.SpellingAccepted(probe.CellText(1, "B2"), english), std::optional(false));
+
+  for (const auto& s : kSpellings) {
+    SCOPED_TRACE(s.tag);
+    const std::string name = std::to_string(s.language);
+    Write(Path(name + ".txt"), TextFile({{s.correct, "goalkeeper"}, {s.misspelt, "goalkeepr"}, {"", ""}}));
+    BuildDocument(*app, Path(name + ".txt"), Path(name + ".doc"), s.language);
+    for (const char* row : {"1", "2", "3"}) {
+      EXPECT_EQ(probe.CellLanguage(1, std::string("A") + row), s.tag) << "row " << row;
+      EXPECT_EQ(probe.CellLanguage(1, std::string("B") + row), "en-US") << "row " << row;
+    }
+    const std::string language = probe.CellLanguage(1, "A1");
+    const auto correct = probe.SpellingAccepted(probe.CellText(1, "A1"), language);
+    ASSERT_TRUE(correct.has_value()) << "the office has no dictionary of " << language
+                                     << " (scripts/install-deps installs it)";
+    EXPECT_TRUE(*correct) << s.correct;
+    EXPECT_EQ(probe.SpellingAccepted(probe.CellText(1, "A2"), language), std::optional(false)) << s.misspelt;
+  }
+  app->Quit(false);
+
+  // The kept documents, reopened by a fresh word processor from copies of
+  // their files, keep the languages.
+  auto again = Start();
+  for (const auto& s : kSpellings) {
+    const std::string name = std::to_string(s.language);
+    std::filesystem::copy_file(Path(name + ".doc"), Path(name + "-copy.doc"));
+    again->Documents().Open(Path(name + "-copy.doc"));
+    EXPECT_EQ(Probe(*again).CellLanguage(1, "A2"), s.tag);
+    EXPECT_EQ(Probe(*again).CellLanguage(1, "B2"), "en-US") << s.tag;
+  }
+  again->Quit(false);
+}
+
 TEST_F(WriterOfficeTest, ACellSelectedAndCollapsedIsWhereInformationFindsIt) {
   Write(Path("t.txt"), TextFile(kRows));
   auto app = Start();
@@ -295,6 +350,10 @@ TEST_F(WriterOfficeTest, WordErrorsForWrongUse) {
   EXPECT_EQ(ErrorNumberOf([&] { app->ActiveDocument().SaveAs(Path("x"), 3); }), wderr::ValueOutOfRange);
   EXPECT_EQ(ErrorNumberOf([&] { app->Selection().ConvertToTable(""); }), wderr::ValueOutOfRange);
   EXPECT_EQ(ErrorNumberOf([&] { app->Selection().Information(1); }), wderr::ValueOutOfRange);
+  // A language is marked on a table column just converted, in a language of the tables.
+  app->Selection().WholeStory();
+  EXPECT_EQ(ErrorNumberOf([&] { app->Selection().SetLanguageID(wd::Russian); }), wderr::NotAvailable);
+  EXPECT_EQ(ErrorNumberOf([&] { app->Selection().SetLanguageID(1036); }), wderr::ValueOutOfRange);
   // No display here: the window cannot be shown, and says so.
   EXPECT_EQ(ErrorNumberOf([&] { app->SetVisible(true); }), wderr::NotAvailable);
   // A missing folder fails the save.

@@ -29,11 +29,19 @@ std::string WriterTest::TextFile(const std::vector<std::pair<std::string, std::s
   return text;
 }
 
-void WriterTest::BuildDocument(WordApp& app, const std::string& textPath, const std::string& docPath) {
+void WriterTest::BuildDocument(WordApp& app, const std::string& textPath, const std::string& docPath,
+                               int32_t language) {
   app.Documents().Open(textPath, wd::OpenFormatEncodedText, wd::EncodingUTF8);
   app.ActiveDocument().PageSetup().SetOrientation(wd::OrientLandscape);
   app.Selection().WholeStory();
   app.Selection().ConvertToTable(std::string(1, '\0'));
+  if (language != 0) {
+    WordTable& table = app.ActiveDocument().Tables().Item(1);
+    table.Columns(1).Select();
+    app.Selection().SetLanguageID(language);
+    table.Columns(2).Select();
+    app.Selection().SetLanguageID(wd::EnglishUS);
+  }
   app.ActiveDocument().SaveAs(docPath, wd::FormatDocument);
 }
 

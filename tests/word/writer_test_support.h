@@ -26,8 +26,11 @@ class WriterTest : public FolderTest {
   static std::string TextFile(const std::vector<std::pair<std::string, std::string>>& rows);
 
   // Open, Orientation, WholeStory, ConvertToTable, SaveAs: the document
-  // built from a text file, left open in app.
-  static void BuildDocument(WordApp& app, const std::string& textPath, const std::string& docPath);
+  // built from a text file, left open in app. With a language (WdLanguageID)
+  // its first column is marked with it and the second as English before the
+  // save, as the editing step marks them.
+  static void BuildDocument(WordApp& app, const std::string& textPath, const std::string& docPath,
+                            int32_t language = 0);
   // The first cell of a row of the first table, as the editing step goes
   // back to the remembered row.
   static void GoToRow(WordApp& app, int32_t row);

@@ -22,6 +22,8 @@ struct Case {
   const char* type;
   const char* language;
   const char* archive;
+  // The language the document marks the language column with.
+  const char* marked;
 };
 
 class CycleOfficeTest : public ::testing::TestWithParam<Case> {
@@ -70,6 +72,8 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   ASSERT_NE(probe, nullptr);
   EXPECT_TRUE(probe->WindowVisible());
   EXPECT_EQ(probe->TableRows(1), static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(probe->CellLanguage(1, "A2"), GetParam().marked);
+  EXPECT_EQ(probe->CellLanguage(1, "B2"), "en-US");
 
   // The user's edits, in the language column.
   const std::vector<std::pair<int, std::string>> edits = {
@@ -121,15 +125,16 @@ TEST_P(CycleOfficeTest, EditsReachTheGameAndTheKeptDocument) {
   ASSERT_NE(probe, nullptr);
   EXPECT_EQ(probe->CellText(1, "A2"), "Привет, мир! Ёлка и ёж");
   EXPECT_EQ(probe->CellText(1, "A4"), "");
+  EXPECT_EQ(probe->CellLanguage(1, "A3"), GetParam().marked);
   EXPECT_EQ(m_.WordApp->Selection().Information(wd::EndOfRangeRowNumber), 7);
   SaveChanges(m_, window_);
   EXPECT_EQ(ArchiveText(m_, CurrentFileName(window_)), shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, CycleOfficeTest,
-                         ::testing::Values(Case{"Front", "French(Russian)", "fe\\local.viv"},
-                                           Case{"Game", "German", "fe\\local.viv"},
-                                           Case{"E-Mail", "Czech", "db\\tuning.viv"}),
+                         ::testing::Values(Case{"Front", "French(Russian)", "fe\\local.viv", "ru-RU"},
+                                           Case{"Game", "German", "fe\\local.viv", "de-DE"},
+                                           Case{"E-Mail", "Czech", "db\\tuning.viv", "cs-CZ"}),
                          [](const auto& info) {
                            return std::string(info.param.type == std::string("E-Mail") ? "EMail"
                                                                                        : info.param.type);

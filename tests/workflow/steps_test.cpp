@@ -130,6 +130,14 @@ TEST_F(StepsTest, EditInWordBuildsTheDocumentWithTheWordCallsInOrder) {
       "PageSetup.Orientation = 1",
       "Selection.WholeStory()",
       "Selection.ConvertToTable(\"\\0\")",
+      // The language column is Russian (the French files), the other English.
+      "Tables.Item(1)",
+      "Table.Columns(1)",
+      "Column.Select()",
+      "Selection.LanguageID = 1049",
+      "Table.Columns(2)",
+      "Column.Select()",
+      "Selection.LanguageID = 1033",
       "Document.SaveAs(" + ArgumentText(m_.DocumentPath) + ", 0)",
       "Tables.Item(1)",
       "Table.Rows.Count()",
@@ -143,6 +151,36 @@ TEST_F(StepsTest, EditInWordBuildsTheDocumentWithTheWordCallsInOrder) {
   EXPECT_TRUE(FileExists(m_.TextFilePath));
   EXPECT_TRUE(FileExists(m_.DocumentPath));
   EXPECT_EQ(m_.StringTableExported, "FrontFrench.bin");
+}
+
+TEST_F(StepsTest, TheLanguageColumnIsMarkedWithTheLanguageOfItsFileSlot) {
+  window_.type = "E-Mail";
+  for (const auto& [language, marked] :
+       std::vector<std::pair<const char*, const char*>>{{"English", "1033"},
+                                                        {"French(Russian)", "1049"},
+                                                        {"German", "1031"},
+                                                        {"Swedish", "1053"},
+                                                        {"Finnish", "1035"},
+                                                        {"Czech", "1029"}}) {
+    WordScript word;
+    m_.CreateWordApp = word.Factory();
+    window_.language = language;
+    m_.DocumentPath = DocumentPathOf(m_, CurrentFileName(window_));
+    Extract(m_, window_);
+    EditInWord(m_, window_);
+    const auto& calls = word.CallTexts();
+    const auto first = std::find(calls.begin(), calls.end(), "Selection.LanguageID = " + std::string(marked));
+    ASSERT_NE(first, calls.end()) << language;
+    EXPECT_EQ(*(first - 2), "Table.Columns(1)") << language;
+  }
+
+  // A word processor that refuses the languages still gets the document.
+  WordScript refusing;
+  refusing.Fail("Selection.LanguageID", gs::Error(wderr::CommandFailed, "refused", "Word"));
+  m_.CreateWordApp = refusing.Factory();
+  EditInWord(m_, window_);
+  EXPECT_TRUE(FileExists(m_.DocumentPath));
+  EXPECT_TRUE(refusing.Visible(1));
 }
 
 TEST_F(StepsTest, EditInWordReopensTheKeptDocumentAtTheRememberedLine) {

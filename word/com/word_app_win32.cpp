@@ -190,6 +190,14 @@ class ComCell final : public WordCell, public ComObject {
   }
 };
 
+class ComColumn final : public WordColumn, public ComObject {
+ public:
+  using ComObject::ComObject;
+  void Select() override {
+    session.Call("Column.Select", Length::Long, [this] { object.Call("Select"); });
+  }
+};
+
 class ComRows final : public WordRows, public ComObject {
  public:
   using ComObject::ComObject;
@@ -208,6 +216,10 @@ class ComTable final : public WordTable, public ComObject {
     return session.Keep<ComCell>("Table.Cell", [this, row, column] {
       return object.Object("Cell", {Variant(row), Variant(column)});
     });
+  }
+  WordColumn& Columns(int32_t index) override {
+    return session.Keep<ComColumn>(
+        "Table.Columns", [this, index] { return object.Object("Columns").Object("Item", {Variant(index)}); });
   }
   void ConvertToText(const std::string& separator) override {
     session.Call("Table.ConvertToText", Length::Long, [this, separator] {
@@ -301,6 +313,11 @@ class ComSelection final : public WordSelection, public ComObject {
   }
   void TypeBackspace() override {
     session.Call("Selection.TypeBackspace", Length::Short, [this] { object.Call("TypeBackspace"); });
+  }
+  // Marks every character of the selection: grows with the document.
+  void SetLanguageID(int32_t language) override {
+    session.Call("Selection.LanguageID", Length::Long,
+                 [this, language] { object.Put("LanguageID", Variant(language)); });
   }
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 #include "common/utf8.h"
 #include "word/word_app.h"
@@ -17,8 +18,9 @@ constexpr std::string_view kHead =
     " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
     " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
     " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
-    " office:version=\"1.3\" office:mimetype=\"application/vnd.oasis.opendocument.text\">"
-    "<office:body><office:text>";
+    " xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\""
+    " office:version=\"1.3\" office:mimetype=\"application/vnd.oasis.opendocument.text\">";
+constexpr std::string_view kBody = "<office:body><office:text>";
 constexpr std::string_view kTail = "</office:text></office:body></office:document>\n";
 
 std::string CodePointName(char32_t cp) {
@@ -72,21 +74,67 @@ void AppendText(std::string& out, std::string_view text, const Where& where) {
   }
 }
 
+// The paragraph style of the text of a language: "L1049".
+std::string LanguageStyle(int32_t languageId) {
+  return "L" + std::to_string(languageId);
+}
+
+// Appends one paragraph, of the paragraph style of a language unless it is 0.
 template <class Where>
-void AppendParagraph(std::string& out, std::string_view text, const Where& where) {
+void AppendParagraph(std::string& out, std::string_view text, const Where& where, int32_t languageId = 0) {
+  out.append("<text:p");
+  if (languageId != 0) out.append(" text:style-name=\"").append(LanguageStyle(languageId)).append("\"");
   if (text.empty()) {
-    out.append("<text:p/>");
+    out.append("/>");
     return;
   }
-  out.append("<text:p>");
+  out.append(">");
   AppendText(out, text, where);
   out.append("</text:p>");
 }
 
+// One paragraph style per language the tables' columns are marked with.
+void AppendLanguageStyles(std::string& out, const TextDocument& document) {
+  std::set<int32_t> languages;
+  for (const auto& block : document.Blocks()) {
+    if (const auto* table = std::get_if<Table>(&block))
+      languages.insert(table->languages.begin(), table->languages.end());
+  }
+  languages.erase(0);
+  if (languages.empty()) return;
+  out.append("<office:automatic-styles>");
+  for (const int32_t id : languages) {
+    const auto language = OdfLanguageOf(id);
+    if (!language) RaiseWordError(wderr::ValueOutOfRange, "language " + std::to_string(id));
+    out.append("<style:style style:name=\"")
+        .append(LanguageStyle(id))
+        .append("\" style:family=\"paragraph\"><style:text-properties fo:language=\"")
+        .append(language->language)
+        .append("\" fo:country=\"")
+        .append(language->country)
+        .append("\"/></style:style>");
+  }
+  out.append("</office:automatic-styles>");
+}
+
 }  // namespace
+
+std::optional<OdfLanguage> OdfLanguageOf(int32_t languageId) {
+  switch (languageId) {
+    case wd::Czech: return OdfLanguage{"cs", "CZ"};
+    case wd::German: return OdfLanguage{"de", "DE"};
+    case wd::EnglishUS: return OdfLanguage{"en", "US"};
+    case wd::Finnish: return OdfLanguage{"fi", "FI"};
+    case wd::Russian: return OdfLanguage{"ru", "RU"};
+    case wd::Swedish: return OdfLanguage{"sv", "SE"};
+    default: return std::nullopt;
+  }
+}
 
 std::string FlatOdt(const TextDocument& document) {
   std::string out(kHead);
+  AppendLanguageStyles(out, document);
+  out.append(kBody);
   size_t paragraphNumber = 0;
   size_t tableNumber = 0;
   for (const auto& block : document.Blocks()) {
@@ -108,10 +156,13 @@ std::string FlatOdt(const TextDocument& document) {
       for (size_t c = 0; c < table.rows[r].size(); ++c) {
         // Cells are strings, so that Writer never takes "00123" for a number.
         out.append("<table:table-cell office:value-type=\"string\">");
-        AppendParagraph(out, table.rows[r][c], [&] {
-          return "table " + std::to_string(tableNumber) + " row " + std::to_string(r + 1) + " column " +
-                 std::to_string(c + 1);
-        });
+        AppendParagraph(
+            out, table.rows[r][c],
+            [&] {
+              return "table " + std::to_string(tableNumber) + " row " + std::to_string(r + 1) + " column " +
+                     std::to_string(c + 1);
+            },
+            c < table.languages.size() ? table.languages[c] : 0);
         out.append("</table:table-cell>");
       }
       out.append("</table:table-row>");

@@ -187,6 +187,29 @@ void TextDocument::SelectCell(int32_t index, int32_t row, int32_t column) {
   end_ = Position{block, r, c, rows[r][c].size()};
 }
 
+void TextDocument::SelectColumn(int32_t index, int32_t column) {
+  const size_t block = TableBlock(index);
+  const auto& rows = std::get<Table>(blocks_[block]).rows;
+  const auto c = static_cast<size_t>(column - 1);
+  if (column < 1 || rows.empty() || c >= rows.front().size()) {
+    RaiseWordError(wderr::NoSuchMember, "Columns(" + std::to_string(column) + ")");
+  }
+  start_ = Position{block, 0, c, 0};
+  end_ = Position{block, rows.size() - 1, c, rows.back()[c].size()};
+}
+
+void TextDocument::MarkLanguage(int32_t language) {
+  auto* table = std::get_if<Table>(&blocks_[start_.block]);
+  if (table == nullptr || end_.block != start_.block || start_.column != end_.column || start_.row != 0 ||
+      start_.offset != 0 || end_.row + 1 != table->rows.size() ||
+      end_.offset != table->rows.back()[end_.column].size()) {
+    RaiseWordError(wderr::NotAvailable, "a language is marked here on a whole table column only");
+  }
+  if (table->languages.size() <= start_.column) table->languages.resize(start_.column + 1);
+  table->languages[start_.column] = language;
+  modified_ = true;
+}
+
 void TextDocument::CollapseToStart() {
   end_ = start_;
 }

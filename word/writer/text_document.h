@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -15,7 +16,14 @@ namespace gs::writer {
 
 // A table: rows of cells; a cell's text is its paragraphs joined by '\n'.
 struct Table {
+  Table() = default;
+  // Not explicit: a table is written as its rows, Table{{{"a", "b"}}}.
+  Table(std::vector<std::vector<std::string>> cells) : rows(std::move(cells)) {}
+
   std::vector<std::vector<std::string>> rows;
+  // The language (WdLanguageID) each column's text is marked with, by
+  // column from 0; 0 or no entry: none.
+  std::vector<int32_t> languages;
   bool operator==(const Table&) const = default;
 };
 
@@ -66,6 +74,11 @@ class TextDocument {
   size_t TableRows(int32_t index) const;
   // Selects the text of a cell of table number index (row and column from 1).
   void SelectCell(int32_t index, int32_t row, int32_t column);
+  // Selects every cell of a column (from 1) of table number index.
+  void SelectColumn(int32_t index, int32_t column);
+  // Marks the text of the selected column with a language (WdLanguageID);
+  // refused for any other selection.
+  void MarkLanguage(int32_t language);
   void CollapseToStart();
   // The table row (from 1) at the end of the selection, -1 outside a table
   // (Word's Information(wdEndOfRangeRowNumber)).

@@ -5,10 +5,14 @@
 
 #include <com/sun/star/awt/XTopWindow2.hpp>
 #include <com/sun/star/awt/XWindow2.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/DispatchHelper.hpp>
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/Locale.hpp>
+#include <com/sun/star/linguistic2/LinguServiceManager.hpp>
+#include <com/sun/star/linguistic2/XSpellChecker.hpp>
 #include <com/sun/star/table/XTableColumns.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
@@ -111,6 +115,31 @@ class OfficeProbe final : public WriterProbe {
     (void)CellPosition(cell);
     office_.Call("probe", CallLength::Short,
                  [&] { writer::CellTextOf(t, cell)->setString(writer::ToOUString(text)); });
+  }
+  std::string CellLanguage(int32_t table, const std::string& cell) override {
+    const auto t = TableAt(table);
+    (void)CellPosition(cell);
+    return office_.Call("probe", CallLength::Short, [&] {
+      const auto text = writer::CellTextOf(t, cell);
+      css::lang::Locale locale;
+      Reference<css::beans::XPropertySet>(text->createTextCursor(), UNO_QUERY_THROW)
+          ->getPropertyValue("CharLocale") >>= locale;
+      return writer::ToUtf8(locale.Language) + "-" + writer::ToUtf8(locale.Country);
+    });
+  }
+  std::optional<bool> SpellingAccepted(const std::string& word, const std::string& language) override {
+    if (!office_.Connected()) office_.RaiseGone("probe");
+    const auto dash = language.find('-');
+    const css::lang::Locale locale(
+        writer::ToOUString(language.substr(0, dash)),
+        writer::ToOUString(dash == std::string::npos ? "" : language.substr(dash + 1)), rtl::OUString());
+    return office_.Call("probe", CallLength::Long, [&]() -> std::optional<bool> {
+      const auto checker =
+          css::linguistic2::LinguServiceManager::create(office_.Context())->getSpellChecker();
+      if (!checker->hasLocale(locale)) return std::nullopt;
+      return static_cast<bool>(checker->isValid(writer::ToOUString(word), locale,
+                                                css::uno::Sequence<css::beans::PropertyValue>()));
+    });
   }
   PageSize Page() override {
     auto& content = Content();

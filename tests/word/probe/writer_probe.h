@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "word/word_app.h"
@@ -34,6 +35,12 @@ class WriterProbe {
   // user's edit in the office would make it.
   virtual std::string CellText(int32_t table, const std::string& cell) = 0;
   virtual void SetCellText(int32_t table, const std::string& cell, const std::string& text) = 0;
+  // The language a cell's text is marked with, as the office has it
+  // ("ru-RU": CharLocale's language and country).
+  virtual std::string CellLanguage(int32_t table, const std::string& cell) = 0;
+  // Whether the office's spell checker accepts word in language ("ru-RU");
+  // none when it has no dictionary of that language.
+  virtual std::optional<bool> SpellingAccepted(const std::string& word, const std::string& language) = 0;
   virtual PageSize Page() = 0;
   // The active document's window: shown, maximized.
   virtual bool WindowVisible() = 0;

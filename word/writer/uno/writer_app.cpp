@@ -141,6 +141,9 @@ class WriterApp final : public WordApp, public WordDocuments, public WordSelecti
   }
   void EndKey(int32_t unit) override { Active("Selection.EndKey").Selection().EndKey(unit); }
   void TypeBackspace() override { Active("Selection.TypeBackspace").Selection().TypeBackspace(); }
+  void SetLanguageID(int32_t language) override {
+    Active("Selection.LanguageID").Selection().SetLanguageID(language);
+  }
 
  private:
   void CheckRunning(std::string_view member) {

@@ -4,6 +4,7 @@
 
 #include "word/word_app.h"
 #include "word/writer/exported_text.h"
+#include "word/writer/flat_odt.h"
 #include "word/writer/word_error.h"
 
 namespace gs::writer {
@@ -68,6 +69,15 @@ void WriterSelection::TypeBackspace() {
     if (cursor->isCollapsed() && !cursor->goLeft(1, true)) return;
     cursor->setString(OUString());
   });
+}
+
+void WriterSelection::SetLanguageID(int32_t language) {
+  if (!OdfLanguageOf(language))
+    RaiseWordError(wderr::ValueOutOfRange, "LanguageID " + std::to_string(language));
+  TextDocument* text = content_.Text();
+  if (text == nullptr)
+    RaiseWordError(wderr::NotAvailable, "LanguageID is set on a table column just converted");
+  text->MarkLanguage(language);
 }
 
 }  // namespace gs::writer

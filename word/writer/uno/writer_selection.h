@@ -20,6 +20,9 @@ class WriterSelection {
   int32_t Information(int32_t type);
   void EndKey(int32_t unit);
   void TypeBackspace();
+  // Only a table column selected before the document went to the office is
+  // marked (in this program; the office gets it with the document).
+  void SetLanguageID(int32_t language);
 
  private:
   DocumentContent& content_;

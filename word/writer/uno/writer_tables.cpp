@@ -24,6 +24,18 @@ class WriterTables::CellItem final : public WordCell {
   int32_t table_, row_, column_;
 };
 
+// A table's column, selected whole.
+class WriterTables::ColumnItem final : public WordColumn {
+ public:
+  ColumnItem(WriterTables& tables, int32_t table, int32_t column)
+      : tables_(tables), table_(table), column_(column) {}
+  void Select() override { tables_.SelectColumn(table_, column_); }
+
+ private:
+  WriterTables& tables_;
+  int32_t table_, column_;
+};
+
 class WriterTables::TableItem final : public WordTable, public WordRows {
  public:
   TableItem(WriterTables& tables, int32_t index) : tables_(tables), index_(index) {}
@@ -34,12 +46,18 @@ class WriterTables::TableItem final : public WordTable, public WordRows {
     if (!cell) cell = std::make_unique<CellItem>(tables_, index_, row, column);
     return *cell;
   }
+  WordColumn& Columns(int32_t index) override {
+    auto& column = columns_[index];
+    if (!column) column = std::make_unique<ColumnItem>(tables_, index_, index);
+    return *column;
+  }
   void ConvertToText(const std::string& separator) override { tables_.ConvertToText(index_, separator); }
 
  private:
   WriterTables& tables_;
   int32_t index_;
   std::map<std::pair<int32_t, int32_t>, std::unique_ptr<CellItem>> cells_;
+  std::map<int32_t, std::unique_ptr<ColumnItem>> columns_;
 };
 
 WriterTables::WriterTables(DocumentContent& content) : content_(content) {}
@@ -112,6 +130,12 @@ void WriterTables::SelectCell(int32_t table, int32_t row, int32_t column) {
       content_.SetCursor(std::move(cursor));
     }
   });
+}
+
+void WriterTables::SelectColumn(int32_t table, int32_t column) {
+  TextDocument* text = content_.Text();
+  if (text == nullptr) RaiseWordError(wderr::NotAvailable, "Columns.Select works on a table just converted");
+  text->SelectColumn(table, column);
 }
 
 void WriterTables::ConvertToText(int32_t table, const std::string& separator) {

@@ -22,12 +22,15 @@ class WriterTables final : public WordTables {
  private:
   class TableItem;
   class CellItem;
+  class ColumnItem;
 
   int32_t Count();
   // The index-th table in the office (the document handed over first).
   Reference<css::text::XTextTable> TableAt(int32_t index);
   int32_t Rows(int32_t table);
   void SelectCell(int32_t table, int32_t row, int32_t column);
+  // Only in a document that lives in this program (a table just converted).
+  void SelectColumn(int32_t table, int32_t column);
   void ConvertToText(int32_t table, const std::string& separator);
 
   DocumentContent& content_;
