@@ -30,8 +30,8 @@ struct KilledRun {
 // (SIGKILL on POSIX, TerminateProcess on Windows) unless it has ended by then.
 KilledRun RunAndKillAfter(const std::vector<std::string>& argv, std::chrono::microseconds delay);
 
-// The handles this process holds open now: file descriptors on POSIX,
-// kernel handles on Windows. A file left open by a failure shows as one more.
+// The handles this process holds open now: file descriptors on POSIX, file
+// handles on Windows. A file left open by a failure shows as one more.
 int OpenHandleCount();
 
 // The archive tool built beside the test binaries.
