@@ -203,17 +203,23 @@ TEST_F(TablePo, AMissingMessageIsNamed) {
   }
 }
 
-TEST(PoFile, TextsThatAreNotUtf8AreNeverWritten) {
-  test::ScratchDir dir("po-file");
+// A PO file of one message, "A" translated as str.
+PoCatalog OneMessage(std::string str) {
   PoCatalog po;
   po.Header = "Content-Type: text/plain; charset=UTF-8\n";
   po.Messages.push_back({.Context = "entry 1",
                          .Id = "A",
-                         .Str = "\xFF",
+                         .Str = std::move(str),
                          .Fuzzy = false,
                          .Plural = false,
                          .Reference = "",
                          .ReferenceLine = 0});
+  return po;
+}
+
+TEST(PoFile, TextsThatAreNotUtf8AreNeverWritten) {
+  test::ScratchDir dir("po-file");
+  const PoCatalog po = OneMessage("\xFF");
   EXPECT_THROW(WritePoFile(dir / "x.po", po), Error);
   EXPECT_FALSE(std::filesystem::exists(dir / "x.po"));
   EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));  // no temporary file left either
@@ -221,15 +227,7 @@ TEST(PoFile, TextsThatAreNotUtf8AreNeverWritten) {
 
 TEST(PoFile, ALinkStaysALinkAndALongNameLeavesNoTemporaryFile) {
   test::ScratchDir dir("po-file");
-  PoCatalog po;
-  po.Header = "Content-Type: text/plain; charset=UTF-8\n";
-  po.Messages.push_back({.Context = "entry 1",
-                         .Id = "A",
-                         .Str = "\xD0\x90",
-                         .Fuzzy = false,
-                         .Plural = false,
-                         .Reference = "",
-                         .ReferenceLine = 0});
+  PoCatalog po = OneMessage("\xD0\x90");
   // 251 bytes: a temporary name made by appending to it would be too long.
   const std::string target = dir / (std::string(248, 'x') + ".po");
   WritePoFile(target, po);
