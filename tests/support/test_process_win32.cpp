@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -52,6 +53,10 @@ std::string ProgramFile(const std::string& path) {
 // Starts the program with its standard handles on the given files; returns
 // the handle of its process.
 HANDLE Start(const std::vector<std::string>& argv, const std::string& out, const std::string& err) {
+  // One start at a time: a child inherits every inheritable handle, also
+  // those another thread opened for its own child.
+  static std::mutex starting;
+  const std::lock_guard lock(starting);
   std::string line;
   for (const std::string& a : argv) line += (line.empty() ? "" : " ") + CommandLineArgument(a);
   const Handle in(OpenInherited("NUL", false));
@@ -64,9 +69,18 @@ HANDLE Start(const std::vector<std::string>& argv, const std::string& out, const
   startup.hStdOutput = outFile.Get();
   startup.hStdError = errFile.Get();
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessA(ProgramFile(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-    throw std::runtime_error("cannot start " + argv[0] + ", error " + std::to_string(::GetLastError()));
+  // Wine under load now and then fails a start with ERROR_INTERNAL_ERROR;
+  // the next try starts the program.
+  for (int attempt = 1;; ++attempt) {
+    if (::CreateProcessA(ProgramFile(argv[0]).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                         nullptr, &startup, &process)) {
+      break;
+    }
+    const ::DWORD error = ::GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 5) {
+      throw std::runtime_error("cannot start " + argv[0] + ", error " + std::to_string(error));
+    }
+    ::Sleep(100);
   }
   ::CloseHandle(process.hThread);
   return process.hProcess;
