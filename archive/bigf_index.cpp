@@ -121,13 +121,29 @@ void TakeConventions(Index& index, std::span<const uint8_t> header, std::span<co
   Conventions& kept = index.Kept;
   kept.Alignment = DataAlignment(index.Entries);
 
-  // The order in which the field reads as the file's size; a field left
-  // stale by a killed replacement reads nearest to it in its own order.
+  // The order in which the field reads as the file's size. A field left
+  // stale by a killed run of ours reads, in its own order, as an end the
+  // archive had: where its live data ends, or where the data of the entry
+  // placed last begins (appended and indexed before the field was written).
+  // Only when neither order reads so is the nearer one taken.
   const uint32_t big = GetBE32(&header[4]);
   const uint32_t little = GetLE32(&header[4]);
+  uint64_t liveEnd = index.IndexEnd;
+  uint64_t lastStart = 0;
+  for (const Entry& e : index.Entries) {
+    liveEnd = std::max(liveEnd, uint64_t{e.Offset} + e.Size);
+    if (e.Size > 0) lastStart = std::max<uint64_t>(lastStart, e.Offset);
+  }
+  const auto isEnd = [&](uint64_t v) {
+    return v == fileSize || v == liveEnd || (v <= lastStart && lastStart - v < kept.Alignment);
+  };
   const auto distance = [fileSize](uint32_t v) { return v > fileSize ? v - fileSize : fileSize - v; };
   if (little == 0) {
     kept.TotalSize = SizeOrder::Zero;
+  } else if (big != little && isEnd(big)) {
+    kept.TotalSize = SizeOrder::BigEndian;
+  } else if (isEnd(little)) {
+    kept.TotalSize = SizeOrder::LittleEndian;
   } else {
     kept.TotalSize =
         big != little && distance(big) < distance(little) ? SizeOrder::BigEndian : SizeOrder::LittleEndian;
